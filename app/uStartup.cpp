@@ -1,0 +1,58 @@
+#include "app/uStartup.h"
+
+#include "expr/functions/uEloFunctions.h"
+#include "expr/functions/uGoniometricFunctions.h"
+#include "expr/functions/uLogicFunctions.h"
+#include "expr/functions/uMathFunctions.h"
+#include "expr/functions/uNamespace.h"
+#include "expr/functions/uPhysicsFunctions.h"
+#include "expr/functions/uStatisticsFunctions.h"
+
+#include <cstddef>
+
+namespace {
+
+struct TModule {
+  void (*Initialize)();
+  void (*Finalize)();
+};
+
+// The module order, lower layers first. The registry creates its table on the first
+// registration; standing first, its shut-down frees the table last.
+constexpr TModule Modules[] = {
+    {nullptr, FinalizeNamespace},
+    {InitializeMathFunctions, FinalizeMathFunctions},
+    {InitializeLogicFunctions, nullptr},
+    {InitializeGoniometricFunctions, nullptr},
+    {InitializeStatisticsFunctions, nullptr},
+    {InitializePhysicsFunctions, nullptr},
+    {InitializeEloFunctions, nullptr},
+};
+
+// Number of modules whose start-up code has run.
+std::size_t Started = 0;
+
+} // namespace
+
+void InitializeFramework() {
+  if (Started != 0)
+    return;
+  try {
+    for (const TModule& module : Modules) {
+      if (module.Initialize)
+        module.Initialize();
+      ++Started;
+    }
+  } catch (...) {
+    FinalizeFramework();
+    throw;
+  }
+}
+
+void FinalizeFramework() {
+  while (Started > 0) {
+    const TModule& module = Modules[--Started];
+    if (module.Finalize)
+      module.Finalize();
+  }
+}
