@@ -7,6 +7,8 @@
 #include "expr/functions/uNamespace.h"
 #include "expr/functions/uPhysicsFunctions.h"
 #include "expr/functions/uStatisticsFunctions.h"
+#include "report/uLog.h"
+#include "report/uTypes.h"
 
 #include <cstddef>
 
@@ -21,12 +23,16 @@ struct TModule {
 // registration; standing first, its shut-down frees the table last.
 constexpr TModule Modules[] = {
     {nullptr, FinalizeNamespace},
+    // The log sink is freed after every module that may still log while it shuts down.
+    {nullptr, FinalizeLog},
     {InitializeMathFunctions, FinalizeMathFunctions},
     {InitializeLogicFunctions, nullptr},
     {InitializeGoniometricFunctions, nullptr},
     {InitializeStatisticsFunctions, nullptr},
     {InitializePhysicsFunctions, nullptr},
     {InitializeEloFunctions, nullptr},
+    // Environment and reporting: the level captions of reporting come last.
+    {InitializeTypes, nullptr},
 };
 
 // Number of modules whose start-up code has run.
