@@ -7,6 +7,7 @@
 #include "expr/functions/uNamespace.h"
 #include "expr/functions/uPhysicsFunctions.h"
 #include "expr/functions/uStatisticsFunctions.h"
+#include "text/uStrings.h"
 
 #include <cstddef>
 
@@ -17,9 +18,11 @@ struct TModule {
   void (*Finalize)();
 };
 
-// The module order, lower layers first. The registry creates its table on the first
-// registration; standing first, its shut-down frees the table last.
+// The module order, lower layers first, the string case tables first of all. The registry creates
+// its table on the first registration; standing before the function libraries, its shut-down
+// frees the table after theirs.
 constexpr TModule Modules[] = {
+    {InitializeStrings, nullptr},
     {nullptr, FinalizeNamespace},
     {InitializeMathFunctions, FinalizeMathFunctions},
     {InitializeLogicFunctions, nullptr},
