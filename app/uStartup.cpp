@@ -9,6 +9,7 @@
 #include "expr/functions/uStatisticsFunctions.h"
 #include "report/uLog.h"
 #include "report/uTypes.h"
+#include "text/uStrings.h"
 
 #include <cstddef>
 
@@ -19,9 +20,11 @@ struct TModule {
   void (*Finalize)();
 };
 
-// The module order, lower layers first. The registry creates its table on the first
-// registration; standing first, its shut-down frees the table last.
+// The module order, lower layers first, the string case tables first of all. The registry creates
+// its table on the first registration; standing before the function libraries, its shut-down
+// frees the table after theirs.
 constexpr TModule Modules[] = {
+    {InitializeStrings, nullptr},
     {nullptr, FinalizeNamespace},
     // The log sink is freed after every module that may still log while it shuts down.
     {nullptr, FinalizeLog},
