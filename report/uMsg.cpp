@@ -3,10 +3,11 @@
 #include "report/uLog.h"
 #include "text/uStrings.h"
 
+#include <cxxabi.h>
+
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
-#include <cxxabi.h>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -121,11 +122,13 @@ TShowQueuedMessage SetShowQueuedMessage(TShowQueuedMessage NewDialog) {
 }
 
 std::string ReplaceParams(std::string_view Text, const TArrayOfString& Params) {
+  if (Params.empty())
+    return std::string(Text);
   std::string result;
   result.reserve(Text.size());
   std::size_t pos = 0;
   while (pos < Text.size()) {
-    const std::size_t percent = Params.empty() ? Text.npos : Text.find('%', pos);
+    const std::size_t percent = Text.find('%', pos);
     if (percent == Text.npos) {
       result.append(Text.substr(pos));
       break;
@@ -134,7 +137,8 @@ std::string ReplaceParams(std::string_view Text, const TArrayOfString& Params) {
     std::size_t end = percent + 1;
     while (end < Text.size() && IsDigit(Text[end]))
       ++end;
-    const std::ptrdiff_t index = ParamIndex(Text.substr(percent + 1, end - percent - 1), Params.size());
+    const std::ptrdiff_t index =
+        ParamIndex(Text.substr(percent + 1, end - percent - 1), Params.size());
     if (index >= 0) {
       result += '\'';
       result += Params[static_cast<std::size_t>(index)];

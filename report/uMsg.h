@@ -25,10 +25,9 @@ inline constexpr std::uint16_t MessageTimeOut = 15;
 // The message dialog: queues an entry with the template Text and its Params, the Retry flag, the
 // Level, the answer captions Buttons and the time-out in seconds, and returns the answer as the
 // 0-based index into Buttons, or -1 for no answer.
-using TShowQueuedMessage =
-    std::function<std::int32_t(const std::string& Text, const TArrayOfString& Params, bool Retry,
-                               TMessageLevel Level, const TArrayOfString& Buttons,
-                               std::uint16_t TimeOut)>;
+using TShowQueuedMessage = std::function<std::int32_t(
+    const std::string& Text, const TArrayOfString& Params, bool Retry, TMessageLevel Level,
+    const TArrayOfString& Buttons, std::uint16_t TimeOut)>;
 // Installs the message dialog that every report goes to and returns the one installed before.
 // An empty function removes it. While none is installed, every entry is answered at once with
 // -1, as a suppressed dialog answers.
@@ -82,7 +81,7 @@ void ReportException(const std::exception& E, std::string_view SenderClass);
 // this. A null Sender reports as no sender.
 void ReportException(const std::exception& E, const std::type_info* SenderType);
 template <class TSender>
-  requires std::is_class_v<TSender>
+requires std::is_class_v<TSender>
 void ReportException(const std::exception& E, const TSender* Sender) {
   ReportException(E, Sender ? &typeid(*Sender) : nullptr);
 }
@@ -90,7 +89,8 @@ void ReportException(const std::exception& E, const TSender* Sender) {
 std::string ClassNameOf(const std::type_info& Type);
 
 // How often AttemptWithRetries repeats a failed operation before it gives up, so that a retry
-// question that no one can answer (dialog suppressed, a stored answer of Retry) cannot loop forever.
+// question that no one can answer (dialog suppressed, a stored answer of Retry) cannot loop
+// forever.
 inline constexpr int MaxRetries = 20;
 // Runs Attempt; while it fails, asks AskRetry (typically ShowErrorRetry or ShowIOErrorRetry) and
 // runs it again on a yes, at most MaxRetries times. True when Attempt succeeded. What Attempt or

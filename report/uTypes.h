@@ -23,10 +23,10 @@ enum TMessageLevel : std::uint8_t {
 
 // The names of the levels, in declaration order; the captions are made from them.
 inline constexpr std::string_view MessageLevelNames[] = {
-    "mlConfirmation", "mlDebug",      "mlInformation", "mlWarning",
-    "mlError",        "mlFatalError", "mlNone",
+    "mlConfirmation", "mlDebug", "mlInformation", "mlWarning", "mlError", "mlFatalError", "mlNone",
 };
 inline constexpr std::size_t MessageLevelCount = std::size(MessageLevelNames);
+static_assert(MessageLevelCount == mlNone + 1, "one name per level");
 
 // The caption of a level ("Confirmation", "Debug", ..., "Fatal Error", "None"). The table is
 // built at start-up; before that, and for a value outside the enumeration, the text is empty.
@@ -48,7 +48,7 @@ enum TDlgButton : std::uint8_t {
   mbNoToAll,
   mbCancel,
 };
-inline constexpr std::size_t DlgButtonCount = 11;
+inline constexpr std::size_t DlgButtonCount = mbCancel + 1;
 
 // The caption of an answer button ("OK", "&Yes", ...; "&" marks the keyboard accelerator). A value
 // outside the enumeration has the empty caption.

@@ -21,7 +21,11 @@ struct TLine {
 // Records the lines it gets; counts its destruction. Optionally logs from inside Add, or fails.
 class TTestLog : public TLog {
  public:
-  enum TBehaviour { Record, LogAgain, Fail };
+  enum TBehaviour {
+    Record,
+    LogAgain,
+    Fail
+  };
 
   TTestLog(std::vector<TLine>& Lines, int& Destroyed, TBehaviour Behaviour = Record)
       : FLines(Lines), FDestroyed(Destroyed), FBehaviour(Behaviour) {}

@@ -1,6 +1,6 @@
+#include "platform/uExceptions.h"
 #include "report/uLog.h"
 #include "report/uMsg.h"
-#include "platform/uExceptions.h"
 
 #include <gtest/gtest.h>
 
@@ -52,14 +52,14 @@ class TReporting : public testing::Test {
  protected:
   void SetUp() override {
     SetMainLog(std::make_unique<TTranscriptLog>(Transcript));
-    FPrevious = SetShowQueuedMessage(
-        [this](const std::string& Text, const TArrayOfString& Params, bool Retry,
-               TMessageLevel Level, const TArrayOfString& Buttons, std::uint16_t TimeOut) {
-          Transcript.push_back("dialog " + MessageLevelCaption(Level) + ": " + Visible(Text) +
-                               " | " + Joined(Params) + " | " + (Retry ? "retry" : "no retry") +
-                               " | " + Joined(Buttons) + " | " + std::to_string(TimeOut) + " s");
-          return Answer;
-        });
+    FPrevious = SetShowQueuedMessage([this](const std::string& Text, const TArrayOfString& Params,
+                                            bool Retry, TMessageLevel Level,
+                                            const TArrayOfString& Buttons, std::uint16_t TimeOut) {
+      Transcript.push_back("dialog " + MessageLevelCaption(Level) + ": " + Visible(Text) + " | " +
+                           Joined(Params) + " | " + (Retry ? "retry" : "no retry") + " | " +
+                           Joined(Buttons) + " | " + std::to_string(TimeOut) + " s");
+      return Answer;
+    });
   }
   void TearDown() override {
     SetShowQueuedMessage(std::move(FPrevious));
@@ -169,14 +169,18 @@ std::vector<TReportCase> ReportCases() {
        [] { ShowWarning("Low memory"); },
        {"log Warning: Low memory", "dialog Warning: Low memory |  | no retry | OK | 15 s"}},
       {"ShowWarning with parameters",
-       [] { ShowWarning("Skipped %1 of %2", {"3", "7"}); },
+       [] {
+         ShowWarning("Skipped %1 of %2", {"3", "7"});
+       },
        {"log Warning: Skipped '3' of '7'",
         "dialog Warning: Skipped %1 of %2 | 3, 7 | no retry | OK | 15 s"}},
       {"ShowError",
        [] { ShowError("Disk full"); },
        {"log Error: Disk full", "dialog Error: Disk full |  | no retry | OK | 15 s"}},
       {"ShowError with parameters",
-       [] { ShowError("Cannot open %1 (%2)", {"a", "b"}); },
+       [] {
+         ShowError("Cannot open %1 (%2)", {"a", "b"});
+       },
        {"log Error: Cannot open 'a' ('b')",
         "dialog Error: Cannot open %1 (%2) | a, b | no retry | OK | 15 s"}},
       {"ShowErrorCode",
@@ -188,7 +192,9 @@ std::vector<TReportCase> ReportCases() {
        {"log Error: Cannot read",
         "dialog Error: Cannot read |  | no retry | &Retry, &Ignore | 15 s"}},
       {"AskConfirmation",
-       [] { AskConfirmation("Reload %1?", {mbNo, mbYes}); },
+       [] {
+         AskConfirmation("Reload %1?", {mbNo, mbYes});
+       },
        {"dialog Confirmation: Reload %1? |  | no retry | &Yes, &No | 15 s"}},
       {"ShowIOError",
        [] { ShowIOError("/tmp/a.txt", ENOENT); },
@@ -200,13 +206,16 @@ std::vector<TReportCase> ReportCases() {
         "dialog Error: " + denied + "\\n%1 | /tmp/a.txt | retry | &Retry, &Ignore | 15 s"}},
       {"ShowIOErrorMessage",
        [] { ShowIOErrorMessage("b.csv", "Bad header"); },
-       {"log Error: Bad header: b.csv", "dialog Error: Bad header\\n%1 | b.csv | no retry | OK | 15 s"}},
+       {"log Error: Bad header: b.csv",
+        "dialog Error: Bad header\\n%1 | b.csv | no retry | OK | 15 s"}},
       {"ShowIOErrorMessageRetry",
        [] { ShowIOErrorMessageRetry("b.csv", "Bad header"); },
        {"log Error: Bad header: b.csv",
         "dialog Error: Bad header\\n%1 | b.csv | retry | &Retry, &Ignore | 15 s"}},
       {"ShowMessageDialog",
-       [] { ShowMessageDialog("Delete %1?", {"x"}, mlWarning, {mbCancel, mbDeleteAll, mbDelete}); },
+       [] {
+         ShowMessageDialog("Delete %1?", {"x"}, mlWarning, {mbCancel, mbDeleteAll, mbDelete});
+       },
        {"dialog Warning: Delete %1? | x | no retry | &Delete, Delete All, Cancel | 15 s"}},
       {"ReportException",
        [] { ReportException(std::runtime_error("Boom")); },
@@ -313,10 +322,9 @@ TEST_F(TReporting, WithoutADialogEveryQuestionGetsNoAnswer) {
 }
 
 TEST_F(TReporting, ADialogThatFailsCountsAsNoAnswer) {
-  SetShowQueuedMessage([](const std::string&, const TArrayOfString&, bool, TMessageLevel,
-                          const TArrayOfString&, std::uint16_t) -> std::int32_t {
-    throw std::runtime_error("no display");
-  });
+  SetShowQueuedMessage(
+      [](const std::string&, const TArrayOfString&, bool, TMessageLevel, const TArrayOfString&,
+         std::uint16_t) -> std::int32_t { throw std::runtime_error("no display"); });
   EXPECT_EQ(ShowMessageDialog("Sure?", {}, mlConfirmation, {mbYes, mbNo}), mbCancel);
   EXPECT_TRUE(ShowErrorRetry("Cannot read"));
   EXPECT_FALSE(ShowIOErrorMessageRetry("a.txt", "Cannot read"));
@@ -398,8 +406,7 @@ TEST_F(TReporting, ReportExceptionWithoutSenderLogsTheBareMessage) {
 
 TEST_F(TReporting, ReportExceptionKeepsPatternsInTheMessage) {
   ReportException(std::runtime_error("Cannot open %1"), "TDBitmap");
-  const std::vector<std::string> expected = {
-      "log Fatal Error: Cannot open %1 in class 'TDBitmap'"};
+  const std::vector<std::string> expected = {"log Fatal Error: Cannot open %1 in class 'TDBitmap'"};
   EXPECT_EQ(Transcript, expected);
 }
 

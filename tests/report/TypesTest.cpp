@@ -11,8 +11,12 @@ TEST(MessageLevelCaption, DropsThePrefixAndSeparatesTheWords) {
     TMessageLevel Level;
     const char* Caption;
   } cases[] = {
-      {mlConfirmation, "Confirmation"}, {mlDebug, "Debug"},   {mlInformation, "Information"},
-      {mlWarning, "Warning"},           {mlError, "Error"},   {mlFatalError, "Fatal Error"},
+      {mlConfirmation, "Confirmation"},
+      {mlDebug, "Debug"},
+      {mlInformation, "Information"},
+      {mlWarning, "Warning"},
+      {mlError, "Error"},
+      {mlFatalError, "Fatal Error"},
       {mlNone, "None"},
   };
   for (const auto& c : cases)
