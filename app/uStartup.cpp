@@ -7,6 +7,7 @@
 #include "expr/functions/uNamespace.h"
 #include "expr/functions/uPhysicsFunctions.h"
 #include "expr/functions/uStatisticsFunctions.h"
+#include "text/uOutputFormat.h"
 #include "text/uStrings.h"
 
 #include <cstddef>
@@ -30,6 +31,8 @@ constexpr TModule Modules[] = {
     {InitializeStatisticsFunctions, nullptr},
     {InitializePhysicsFunctions, nullptr},
     {InitializeEloFunctions, nullptr},
+    // Environment and reporting
+    {InitializeOutputFormat, FinalizeOutputFormat},
 };
 
 // Number of modules whose start-up code has run.
