@@ -9,6 +9,7 @@
 #include "expr/functions/uStatisticsFunctions.h"
 #include "report/uLog.h"
 #include "report/uTypes.h"
+#include "text/uOutputFormat.h"
 #include "text/uStrings.h"
 
 #include <cstddef>
@@ -34,7 +35,9 @@ constexpr TModule Modules[] = {
     {InitializeStatisticsFunctions, nullptr},
     {InitializePhysicsFunctions, nullptr},
     {InitializeEloFunctions, nullptr},
-    // Environment and reporting: the level captions of reporting come last.
+    // Environment and reporting: the locale's number settings, then the level captions of
+    // reporting last.
+    {InitializeOutputFormat, FinalizeOutputFormat},
     {InitializeTypes, nullptr},
 };
 
