@@ -1,5 +1,6 @@
 #include "app/uStartup.h"
 
+#include "expr/uDParser.h"
 #include "expr/functions/uEloFunctions.h"
 #include "expr/functions/uGoniometricFunctions.h"
 #include "expr/functions/uLogicFunctions.h"
@@ -26,6 +27,7 @@ struct TModule {
 // frees the table after theirs.
 constexpr TModule Modules[] = {
     {InitializeStrings, nullptr},
+    {InitializeDParser, FinalizeDParser},
     {nullptr, FinalizeNamespace},
     // The log sink is freed after every module that may still log while it shuts down.
     {nullptr, FinalizeLog},

@@ -1,0 +1,222 @@
+#pragma once
+
+// TDParser reads one typed text: a scanner that splits it into tokens and reads numbers in several
+// notations while keeping track of lines and columns, a compiler that turns the tokens into a
+// tree of named operations, and an evaluator that computes the tree through the function registry.
+// Every problem becomes a positioned message from a fixed catalogue; nothing in reading raises,
+// except the floating-point errors of the functions an expression calls.
+//
+// Texts are 8-bit Latin-1; positions are byte indexes counted from 0.
+
+#include "expr/functions/uVector.h"
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TParserMessages;
+
+enum TTokenKind {
+  tkNone, // only blanks, line ends or comments were left, or a character that starts no token
+  tkEndOfInput,
+  tkIdentifier,
+  tkNumber,
+  tkPercent,
+  tkPlus,
+  tkMinus,
+  tkStar,
+  tkSlash,
+  tkCaret,
+  tkDoubleStar,
+  tkOpenParen,
+  tkCloseParen,
+  tkOpenBracket,
+  tkCloseBracket,
+  tkOpenBrace,
+  tkCloseBrace,
+  tkLess,
+  tkGreater,
+  tkEqual,
+  tkComma,
+  tkSemicolon,
+  tkDot,
+  tkColon,
+  tkAssign,
+  tkExclamation,
+  tkDoubleQuote,
+  tkNot, // the not sign, byte 172
+};
+
+// How the scanner classes a byte.
+enum TCharClass : std::uint8_t {
+  ccOther,
+  ccLetter, // A-Z, a-z, _
+  ccBlank,  // tab, space
+  ccLineEnd,
+  ccDigit,
+  ccNumberPrefix, // # and $
+  ccPlus,
+  ccMinus,
+  ccCaret,
+  ccStar,
+  ccSlash,
+  ccOpenParen,
+  ccCloseParen,
+  ccDot,
+  ccComma,
+  ccSemicolon,
+  ccPercent,
+};
+
+using TCharClasses = std::array<TCharClass, 256>;
+
+// The class table every parser starts from, built at start-up.
+extern TCharClasses DefaultCharClasses;
+
+// The message texts, addressed by number; "%1" and "%2" are placeholders.
+inline constexpr int MessageCatalogueSize = 51;
+extern const std::string_view MessageCatalogue[MessageCatalogueSize];
+
+// The deepest nesting of brackets, calls and not signs the compiler follows. Deeper input is
+// reported once and the rest of the text is skipped, so no input can exhaust the stack.
+inline constexpr int MaxNesting = 256;
+
+// One node of an expression tree: a constant ("Number") or a call of the registry function Name
+// with the children as arguments. A child may be absent, which stands for a missing operand.
+// Trees of any depth are released without recursion.
+struct TNode {
+  std::string Name;
+  long double Value = 0;
+  std::vector<std::unique_ptr<TNode>> Children;
+
+  TNode() = default;
+  TNode(std::string name, long double value = 0) : Name(std::move(name)), Value(value) {}
+  TNode(const TNode&) = delete;
+  TNode& operator=(const TNode&) = delete;
+  ~TNode();
+};
+
+using TNodePtr = std::unique_ptr<TNode>;
+
+// The tree most recently compiled by ReadValue; released when the next read starts, when a parser
+// is created, and at shut-down.
+extern TNodePtr ExpressionTree;
+
+// Releases a tree: the node and all its children.
+void FreeTree(TNodePtr& Node) noexcept;
+
+// Computes a tree: an absent node gives the empty vector, a "Number" node its value, any other node
+// the registry function of its name called with its evaluated children. Unknown names and wrong
+// argument counts give the empty vector; errors of the functions pass through.
+TVector Evaluate(const TNode* Node);
+
+class TDParser {
+ public:
+  // A parser over the characters, read in place: the caller keeps them alive and unchanged while
+  // the parser exists. Creating a parser releases ExpressionTree.
+  TDParser(const char* Buffer, int Length);
+  explicit TDParser(std::string_view Text);
+  // Runs the end checks: text left unread, and a comment still open.
+  ~TDParser();
+  TDParser(const TDParser&) = delete;
+  TDParser& operator=(const TDParser&) = delete;
+
+  // Options.
+  TParserMessages* Messages = nullptr; // where messages go; none drops them; not owned
+  std::string DecimalSeparator;        // one character, or empty
+  std::string ThousandSeparator;       // one character, or empty; byte 160 also groups by spaces
+  bool CommentsEnabled = false;
+  std::string LineComment = "//";
+  std::string BlockCommentStart1 = "{";
+  std::string BlockCommentEnd1 = "}";
+  std::string BlockCommentStart2 = "(*";
+  std::string BlockCommentEnd2 = "*)";
+
+  // The current token.
+  TTokenKind Kind() const noexcept { return Kind_; }
+  const std::string& TokenText() const noexcept { return TokenText_; }
+  // The value of a number token, else 0.
+  long double NumberValue() const noexcept { return NumberValue_; }
+  // NumberValue rounded half away from zero, saturated to the signed 32-bit range.
+  std::int32_t IntValue() const noexcept { return IntValue_; }
+  int Position() const noexcept { return Position_; }
+  // Line ends passed, so the line of Position counted from 0.
+  int LineIndex() const noexcept { return LineIndex_; }
+  int LineStart() const noexcept { return LineStart_; }
+
+  // Scanner.
+
+  // Scans the next token into Kind, TokenText, NumberValue and IntValue.
+  void NextToken();
+  bool EndOfInput() const noexcept { return Position_ >= Length_; }
+  // True when the characters at Position are Text (an empty Text never matches); on a match
+  // Position moves to the last matched character.
+  bool Match(std::string_view Text) noexcept;
+  // Advances over the bytes 0, 9, 10, 11, 13 and 32.
+  void SkipBlanks() noexcept;
+  void Skip(int Count) noexcept;
+  // Reads a whole number from one character before Position: blanks, any run of signs, decimal
+  // digits; leaves Position one past the character that ended the digits; clamps to Min .. Max.
+  std::int32_t ReadInteger(std::int32_t Min, std::int32_t Max);
+  // Adds catalogue row Number at the current token's columns. ParamMode -1 substitutes nothing;
+  // 0 replaces every "%1" by Params[0]; 1 or more replaces "%1" and "%2" by Params[0] and
+  // Params[1] in one pass.
+  void AddMessage(int Number, std::initializer_list<std::string_view> Params = {},
+                  int ParamMode = -1);
+
+  // Compiler and evaluator.
+
+  // Compiles an expression from the current token, consuming the tokens it uses.
+  TNodePtr ParseExpression();
+  // Reads the whole value of the text: the keywords MIN and MAX give the bounds, an empty or
+  // unreadable text DefVal, a value outside MinVal .. MaxVal the nearest bound with a message.
+  long double ReadValue(long double MinVal, long double DefVal, long double MaxVal);
+
+ private:
+  enum TCommentState {
+    csNone,
+    csLine,
+    csBlock1,
+    csBlock2
+  };
+
+  void ReadNumber();
+  long double ReadDigits(int Base, bool SignAllowed);
+  TNodePtr ParseTerm();
+  TNodePtr ParsePower();
+  TNodePtr ParseFactor();
+  TNodePtr ParseFactorBody();
+  TNodePtr ParseCall(const std::string& Name);
+  void Abandon();
+  void RunEndChecks();
+
+  const char* Text_;
+  int Length_;
+  int Position_ = 0;
+  int LineIndex_ = 0;
+  int LineStart_ = 0;
+  TTokenKind Kind_ = tkNone;
+  std::string TokenText_;
+  long double NumberValue_ = 0;
+  std::int32_t IntValue_ = 0;
+  TCommentState CommentState_ = csNone;
+  int CommentLine_ = 0; // the line where the open block comment began
+  bool TooManyMessages_ = false;
+  int Nesting_ = 0;
+  bool Abandoned_ = false; // the nesting limit was passed and the rest of the text skipped
+  TCharClasses CharClasses_;
+};
+
+// A separator of the user's locale (UTF-8) as the one Latin-1 character the reader compares with:
+// characters up to U+00FF as they are, the narrow no-break space as the no-break space, and
+// anything else as empty, which means no separator.
+std::string LocaleSeparatorLatin1(std::string_view Utf8);
+
+// Builds the default class table.
+void InitializeDParser();
+// Releases ExpressionTree.
+void FinalizeDParser();
