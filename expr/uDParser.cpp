@@ -255,6 +255,8 @@ TVector Evaluate(const TNode* Node) {
   };
   std::vector<TFrame> frames;
   std::vector<TVector> values;
+  frames.reserve(16);
+  values.reserve(16);
   frames.push_back({Node, 0});
   while (!frames.empty()) {
     TFrame& frame = frames.back();
@@ -739,7 +741,9 @@ TNodePtr TDParser::ParseCall(const std::string& Name) {
     }
   }
   const auto count = static_cast<std::int32_t>(node->Children.size());
-  if (!FunctionExists("", node->Name, count))
+  node->Function = FindFunction("", node->Name, count);
+  node->FunctionGeneration = RegistryGeneration();
+  if (!node->Function)
     AddMessage(RowParameterCount, {Whole(count)}, 0);
   return node;
 }

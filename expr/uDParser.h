@@ -19,6 +19,7 @@
 #include <vector>
 
 class TParserMessages;
+struct TFunction;
 
 enum TTokenKind {
   tkNone, // only blanks, line ends or comments were left, or a character that starts no token
@@ -92,6 +93,10 @@ struct TNode {
   std::string Name;
   long double Value = 0;
   std::vector<std::unique_ptr<TNode>> Children;
+  // The registry entry the compiler found for Name and the number of children, while the registry
+  // is in the generation it was found in; otherwise Evaluate looks the name up again.
+  const TFunction* Function = nullptr;
+  std::uint64_t FunctionGeneration = 0;
 
   TNode() = default;
   TNode(std::string name, long double value = 0) : Name(std::move(name)), Value(value) {}

@@ -2,7 +2,6 @@
 
 #include "expr/functions/uHashTable.h"
 #include "platform/uExceptions.h"
-#include "text/uStrings.h"
 
 #include <memory>
 
@@ -12,6 +11,8 @@ constexpr int FunctionTableCapacity = 10240;
 
 // Created by the first registration, which may come before the registry's own start-up.
 std::unique_ptr<THashTable<TFunction>> FunctionTable;
+// Counts the tables freed, so that a found entry can be known to be still alive.
+std::uint64_t Generation = 0;
 
 char AsciiUpper(char c) noexcept {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -45,10 +46,12 @@ TFunction* Lookup(std::string_view Name, std::int32_t ArgCount) {
 } // namespace
 
 std::uint32_t FunctionKey(std::string_view Name) noexcept {
-  std::string upper(Name);
-  for (char& c : upper)
-    c = AsciiUpper(c);
-  return StringHash(upper);
+  // StringHash of the upper-cased name, folded into one pass: every operator of every expression
+  // comes through here, so no copy of the name is made.
+  std::uint32_t hash = 0;
+  for (char c : Name)
+    hash = hash * 31 + static_cast<unsigned char>(AsciiUpper(c));
+  return hash;
 }
 
 void AddFunction(std::string_view Namespace, std::string_view Name, TCallback Callback,
@@ -154,4 +157,9 @@ void ForEachFunction(const std::function<void(const TFunction&)>& f) {
 
 void FinalizeNamespace() {
   FunctionTable.reset();
+  ++Generation;
+}
+
+std::uint64_t RegistryGeneration() noexcept {
+  return Generation;
 }

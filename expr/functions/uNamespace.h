@@ -71,5 +71,9 @@ void ForEachFunction(const std::function<void(const TFunction&)>& f);
 // The registry's key of a name: StringHash of the name with ASCII letters upper-cased.
 std::uint32_t FunctionKey(std::string_view Name) noexcept;
 
+// Changes whenever the registry frees its table, so that entries found before then can be told
+// from live ones. Entries stay where they are while the generation stays the same.
+std::uint64_t RegistryGeneration() noexcept;
+
 // Frees the registry at shut-down.
 void FinalizeNamespace();
