@@ -13,7 +13,7 @@
 #include <vector>
 
 class TRatioReporter : public benchmark::ConsoleReporter {
-public:
+ public:
   TRatioReporter(std::string Subject, std::string Peer)
       : Subject_(std::move(Subject)), Peer_(std::move(Peer)) {}
 
@@ -58,7 +58,7 @@ public:
                   std::exp(logSum / count), Peer_.c_str(), worst);
   }
 
-private:
+ private:
   std::string Subject_, Peer_;
   std::vector<std::string> Order_;
   std::map<std::string, std::map<std::string, double>> Times_;

@@ -10,6 +10,40 @@
 #include <cmath>
 #include <cstring>
 
+namespace {
+
+// Freed nodes kept for the next tree. Reading is single-threaded. The pool is defined before
+// ExpressionTree, so that a tree still held at exit is freed while the pool exists.
+class TNodePool {
+ public:
+  TNodePool() { Free_.reserve(Limit); }
+  ~TNodePool() {
+    for (void* node : Free_)
+      ::operator delete(node);
+  }
+  void* Take() {
+    if (Free_.empty())
+      return ::operator new(sizeof(TNode));
+    void* node = Free_.back();
+    Free_.pop_back();
+    return node;
+  }
+  void Give(void* node) noexcept {
+    if (Free_.size() < Limit)
+      Free_.push_back(node); // never grows: the capacity was reserved
+    else
+      ::operator delete(node);
+  }
+
+ private:
+  static constexpr std::size_t Limit = 256;
+  std::vector<void*> Free_;
+};
+
+TNodePool NodePool;
+
+} // namespace
+
 TCharClasses DefaultCharClasses{};
 TNodePtr ExpressionTree;
 
@@ -208,7 +242,6 @@ std::string Substitute(std::string_view text, std::initializer_list<std::string_
 
 TNodePtr MakeNode(std::string name, TNodePtr left, TNodePtr right) {
   auto node = std::make_unique<TNode>(std::move(name));
-  node->Children.reserve(2);
   node->Children.push_back(std::move(left));
   node->Children.push_back(std::move(right));
   return node;
@@ -227,11 +260,13 @@ std::string General(long double value) {
 // Tree
 
 TNode::~TNode() {
-  // Releases the subtree from a work list, so that the depth of a tree never reaches the stack.
+  // Releases the subtree from a work list, so that the depth of a tree never reaches the stack:
+  // every node is destroyed with no children left. Leaves, the common children, need no list.
   std::vector<TNodePtr> pending;
   for (TNodePtr& child : Children)
-    if (child)
+    if (child && !child->Children.empty())
       pending.push_back(std::move(child));
+  Children.clear();
   while (!pending.empty()) {
     TNodePtr node = std::move(pending.back());
     pending.pop_back();
@@ -242,21 +277,73 @@ TNode::~TNode() {
   }
 }
 
+void* TNode::operator new(std::size_t Size) {
+  return Size == sizeof(TNode) ? NodePool.Take() : ::operator new(Size);
+}
+
+void TNode::operator delete(void* Node, std::size_t Size) noexcept {
+  if (Size == sizeof(TNode))
+    NodePool.Give(Node);
+  else
+    ::operator delete(Node);
+}
+
 void FreeTree(TNodePtr& Node) noexcept {
   Node.reset();
 }
 
+namespace {
+
+struct TFrame {
+  const TNode* Node;
+  std::size_t NextChild;
+};
+
+// The evaluator's stacks, kept from one evaluation to the next so that a typical expression
+// costs no allocation for them. Reading is single-threaded; a function that evaluates a tree
+// while another evaluation runs gets stacks of its own.
+struct TEvaluationStacks {
+  std::vector<TFrame> Frames;
+  std::vector<TVector> Values;
+  bool InUse = false;
+};
+
+TEvaluationStacks SharedStacks;
+
+// Lends stacks for one evaluation and empties them afterwards, also when an error passes.
+class TStackLease {
+ public:
+  TStackLease() : Stacks_(SharedStacks.InUse ? Own_ : SharedStacks) { Stacks_.InUse = true; }
+  ~TStackLease() {
+    // Stacks grown by a huge expression are given back rather than kept.
+    constexpr std::size_t Kept = 1024;
+    Stacks_.Frames.clear();
+    Stacks_.Values.clear();
+    if (Stacks_.Frames.capacity() > Kept)
+      std::vector<TFrame>().swap(Stacks_.Frames);
+    if (Stacks_.Values.capacity() > Kept)
+      std::vector<TVector>().swap(Stacks_.Values);
+    Stacks_.InUse = false;
+  }
+  TStackLease(const TStackLease&) = delete;
+  TStackLease& operator=(const TStackLease&) = delete;
+
+  std::vector<TFrame>& Frames() { return Stacks_.Frames; }
+  std::vector<TVector>& Values() { return Stacks_.Values; }
+
+ private:
+  TEvaluationStacks Own_;
+  TEvaluationStacks& Stacks_;
+};
+
+} // namespace
+
 TVector Evaluate(const TNode* Node) {
   // A post-order walk with an explicit stack: every node's children are computed onto the value
   // stack, then the node's function replaces them by its result.
-  struct TFrame {
-    const TNode* Node;
-    std::size_t NextChild;
-  };
-  std::vector<TFrame> frames;
-  std::vector<TVector> values;
-  frames.reserve(16);
-  values.reserve(16);
+  TStackLease lease;
+  std::vector<TFrame>& frames = lease.Frames();
+  std::vector<TVector>& values = lease.Values();
   frames.push_back({Node, 0});
   while (!frames.empty()) {
     TFrame& frame = frames.back();
@@ -264,7 +351,7 @@ TVector Evaluate(const TNode* Node) {
     if (!node) {
       values.emplace_back();
       frames.pop_back();
-    } else if (node->Name == "Number") {
+    } else if (std::string_view(node->Name) == "Number") {
       values.push_back(NumToVector(node->Value));
       frames.pop_back();
     } else if (frame.NextChild < node->Children.size()) {
@@ -272,9 +359,12 @@ TVector Evaluate(const TNode* Node) {
       frames.push_back({child, 0});
     } else {
       const std::size_t count = node->Children.size();
+      const std::span<const TVector> args(values.end() - static_cast<std::ptrdiff_t>(count), count);
       TVector result;
-      CallFunction("", node->Name,
-                   std::span(values.end() - static_cast<std::ptrdiff_t>(count), count), result);
+      if (node->Function && node->FunctionGeneration == RegistryGeneration())
+        CallFunction(*node->Function, args, result);
+      else
+        CallFunction("", node->Name, args, result);
       values.resize(values.size() - count);
       values.push_back(std::move(result));
       frames.pop_back();
@@ -381,9 +471,8 @@ std::int32_t TDParser::ReadInteger(std::int32_t Min, std::int32_t Max) {
 }
 
 void TDParser::NextToken() {
-  TokenText_.clear();
+  TokenText_ = {};
   NumberValue_ = 0;
-  IntValue_ = 0;
   Kind_ = tkNone;
   if (EndOfInput()) {
     Kind_ = tkEndOfInput;
@@ -439,7 +528,7 @@ void TDParser::NextToken() {
     if (charClass == ccDigit || charClass == ccNumberPrefix) {
       Kind_ = tkNumber;
       ReadNumber();
-      TokenText_.assign(Text_ + start, static_cast<std::size_t>(Position_ - start));
+      TokenText_ = std::string_view(Text_ + start, static_cast<std::size_t>(Position_ - start));
       return;
     }
     if (charClass == ccLetter) {
@@ -448,7 +537,7 @@ void TDParser::NextToken() {
               CharClasses_[static_cast<unsigned char>(Text_[Position_])] == ccDigit))
         ++Position_;
       Kind_ = tkIdentifier;
-      TokenText_.assign(Text_ + start, static_cast<std::size_t>(Position_ - start));
+      TokenText_ = std::string_view(Text_ + start, static_cast<std::size_t>(Position_ - start));
       return;
     }
     const char next = Position_ + 1 < Length_ ? Text_[Position_ + 1] : '\0';
@@ -462,7 +551,7 @@ void TDParser::NextToken() {
       Kind_ = KindOf(c);
       Position_ += 1;
     }
-    TokenText_.assign(Text_ + start, static_cast<std::size_t>(Position_ - start));
+    TokenText_ = std::string_view(Text_ + start, static_cast<std::size_t>(Position_ - start));
     return;
   }
 }
@@ -512,7 +601,10 @@ void TDParser::ReadNumber() {
     }
   }
   NumberValue_ = result;
-  IntValue_ = SaturatedRound(result);
+}
+
+std::int32_t TDParser::IntValue() const noexcept {
+  return SaturatedRound(NumberValue_);
 }
 
 long double TDParser::ReadDigits(int Base, bool SignAllowed) {
@@ -631,7 +723,8 @@ TNodePtr TDParser::ParseTerm() {
     else if (Kind_ == tkSlash)
       name = "Div";
     else if (Kind_ == tkIdentifier && FindFunction("", TokenText_, 2))
-      name = TokenText_; // a two-argument or variadic function stands between its operands
+      name = std::string(
+          TokenText_); // a two-argument or variadic function stands between its operands
     else
       return left;
     NextToken();
@@ -708,8 +801,8 @@ TNodePtr TDParser::ParseFactorBody() {
   }
 }
 
-TNodePtr TDParser::ParseCall(const std::string& Name) {
-  auto node = std::make_unique<TNode>(Name);
+TNodePtr TDParser::ParseCall(std::string_view Name) {
+  auto node = std::make_unique<TNode>(std::string(Name));
   NextToken();
   if (IsOpening(Kind_)) {
     NextToken();

@@ -9,14 +9,15 @@
 // Texts are 8-bit Latin-1; positions are byte indexes counted from 0.
 
 #include "expr/functions/uVector.h"
+#include "platform/uSmallVector.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class TParserMessages;
 struct TFunction;
@@ -92,7 +93,7 @@ inline constexpr int MaxNesting = 256;
 struct TNode {
   std::string Name;
   long double Value = 0;
-  std::vector<std::unique_ptr<TNode>> Children;
+  TSmallVector<std::unique_ptr<TNode>, 2> Children;
   // The registry entry the compiler found for Name and the number of children, while the registry
   // is in the generation it was found in; otherwise Evaluate looks the name up again.
   const TFunction* Function = nullptr;
@@ -103,6 +104,10 @@ struct TNode {
   TNode(const TNode&) = delete;
   TNode& operator=(const TNode&) = delete;
   ~TNode();
+
+  // Nodes come from a pool: every read compiles and frees a tree of small nodes.
+  static void* operator new(std::size_t Size);
+  static void operator delete(void* Node, std::size_t Size) noexcept;
 };
 
 using TNodePtr = std::unique_ptr<TNode>;
@@ -143,11 +148,12 @@ class TDParser {
 
   // The current token.
   TTokenKind Kind() const noexcept { return Kind_; }
-  const std::string& TokenText() const noexcept { return TokenText_; }
+  // The characters of the current token, within the text read.
+  std::string_view TokenText() const noexcept { return TokenText_; }
   // The value of a number token, else 0.
   long double NumberValue() const noexcept { return NumberValue_; }
   // NumberValue rounded half away from zero, saturated to the signed 32-bit range.
-  std::int32_t IntValue() const noexcept { return IntValue_; }
+  std::int32_t IntValue() const noexcept;
   int Position() const noexcept { return Position_; }
   // Line ends passed, so the line of Position counted from 0.
   int LineIndex() const noexcept { return LineIndex_; }
@@ -155,7 +161,7 @@ class TDParser {
 
   // Scanner.
 
-  // Scans the next token into Kind, TokenText, NumberValue and IntValue.
+  // Scans the next token into Kind, TokenText and NumberValue.
   void NextToken();
   bool EndOfInput() const noexcept { return Position_ >= Length_; }
   // True when the characters at Position are Text (an empty Text never matches); on a match
@@ -195,7 +201,7 @@ class TDParser {
   TNodePtr ParsePower();
   TNodePtr ParseFactor();
   TNodePtr ParseFactorBody();
-  TNodePtr ParseCall(const std::string& Name);
+  TNodePtr ParseCall(std::string_view Name);
   void Abandon();
   void RunEndChecks();
 
@@ -205,9 +211,8 @@ class TDParser {
   int LineIndex_ = 0;
   int LineStart_ = 0;
   TTokenKind Kind_ = tkNone;
-  std::string TokenText_;
+  std::string_view TokenText_;
   long double NumberValue_ = 0;
-  std::int32_t IntValue_ = 0;
   TCommentState CommentState_ = csNone;
   int CommentLine_ = 0; // the line where the open block comment began
   bool TooManyMessages_ = false;

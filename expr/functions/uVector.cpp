@@ -9,20 +9,6 @@
 
 // TVector storage
 
-TVector::TVector(std::span<const long double> values) {
-  Reserve(values.size());
-  std::copy(values.begin(), values.end(), data());
-  Size_ = static_cast<std::uint32_t>(values.size());
-}
-
-TVector::TVector(TVector&& other) noexcept
-    : Heap_(std::move(other.Heap_)), Size_(other.Size_), Capacity_(other.Capacity_) {
-  if (!Heap_)
-    std::copy(other.Inline_, other.Inline_ + Size_, Inline_);
-  other.Size_ = 0;
-  other.Capacity_ = InlineCapacity;
-}
-
 TVector& TVector::operator=(const TVector& other) {
   if (this != &other) {
     Size_ = 0;
@@ -46,12 +32,6 @@ TVector& TVector::operator=(TVector&& other) noexcept {
   return *this;
 }
 
-TVector TVector::Zeros(std::size_t count) {
-  TVector result;
-  result.resize(count);
-  return result;
-}
-
 void TVector::Reserve(std::size_t capacity) {
   if (capacity <= Capacity_)
     return;
@@ -63,13 +43,6 @@ void TVector::Reserve(std::size_t capacity) {
   std::copy(begin(), end(), heap.get());
   Heap_ = std::move(heap);
   Capacity_ = static_cast<std::uint32_t>(grown);
-}
-
-void TVector::resize(std::size_t count) {
-  Reserve(count);
-  if (count > Size_)
-    std::fill(data() + Size_, data() + count, 0.0L);
-  Size_ = static_cast<std::uint32_t>(count);
 }
 
 void TVector::push_back(long double value) {
@@ -137,14 +110,6 @@ std::uint64_t ShiftCount(const TVector& B) {
 }
 
 } // namespace
-
-long double VectorToNum(const TVector& A) noexcept {
-  return A.empty() ? 0.0L : A[0];
-}
-
-TVector NumToVector(long double X) {
-  return TVector{X};
-}
 
 long double VectorSum(const TVector& A) {
   TFloatErrorCheck check;

@@ -10,6 +10,7 @@
 // arithmetic meets an invalid operation, a division by zero or an overflow. Division and modulo by
 // a zero sum are not errors: they give +inf, -inf or 0 by the sign of the dividend.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -28,15 +29,30 @@ class TVector {
   TVector() noexcept {}
   TVector(std::initializer_list<long double> values)
       : TVector(std::span(values.begin(), values.size())) {}
-  explicit TVector(std::span<const long double> values);
+  explicit TVector(std::span<const long double> values) {
+    if (values.size() > Capacity_)
+      Reserve(values.size());
+    std::copy(values.begin(), values.end(), data());
+    Size_ = static_cast<std::uint32_t>(values.size());
+  }
   TVector(const TVector& other) : TVector(std::span(other.begin(), other.end())) {}
-  TVector(TVector&& other) noexcept;
+  TVector(TVector&& other) noexcept
+      : Heap_(std::move(other.Heap_)), Size_(other.Size_), Capacity_(other.Capacity_) {
+    if (!Heap_)
+      std::copy(other.Inline_, other.Inline_ + Size_, Inline_);
+    other.Size_ = 0;
+    other.Capacity_ = InlineCapacity;
+  }
   TVector& operator=(const TVector& other);
   TVector& operator=(TVector&& other) noexcept;
   ~TVector() = default;
 
   // A vector of count zeros.
-  static TVector Zeros(std::size_t count);
+  static TVector Zeros(std::size_t count) {
+    TVector result;
+    result.resize(count);
+    return result;
+  }
 
   std::size_t size() const noexcept { return Size_; }
   bool empty() const noexcept { return Size_ == 0; }
@@ -50,12 +66,19 @@ class TVector {
   const_iterator end() const noexcept { return data() + Size_; }
 
   // Changes the length; new elements are 0.
-  void resize(std::size_t count);
+  void resize(std::size_t count) {
+    if (count > Capacity_)
+      Reserve(count);
+    if (count > Size_)
+      std::fill(data() + Size_, data() + count, 0.0L);
+    Size_ = static_cast<std::uint32_t>(count);
+  }
   void push_back(long double value);
   void clear() noexcept { Size_ = 0; }
 
   // Same length and equal elements.
   friend bool operator==(const TVector& a, const TVector& b) noexcept;
+  friend TVector NumToVector(long double X) noexcept;
 
  private:
   void Reserve(std::size_t capacity);
@@ -69,9 +92,17 @@ class TVector {
 };
 
 // The first element, or 0 for the empty vector.
-long double VectorToNum(const TVector& A) noexcept;
+inline long double VectorToNum(const TVector& A) noexcept {
+  return A.empty() ? 0.0L : A[0];
+}
+
 // The one-element vector [X].
-TVector NumToVector(long double X);
+inline TVector NumToVector(long double X) noexcept {
+  TVector result;
+  result.Inline_[0] = X;
+  result.Size_ = 1;
+  return result;
+}
 // The elements added in index order to an accumulator that starts at 0; 0 for the empty vector.
 long double VectorSum(const TVector& A);
 

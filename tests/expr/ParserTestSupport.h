@@ -24,7 +24,7 @@ inline std::vector<TToken> Tokens(std::string_view Text,
     Setup(parser);
   std::vector<TToken> tokens;
   for (parser.NextToken(); parser.Kind() != tkEndOfInput; parser.NextToken())
-    tokens.push_back({parser.Kind(), parser.TokenText(), parser.NumberValue()});
+    tokens.push_back({parser.Kind(), std::string(parser.TokenText()), parser.NumberValue()});
   return tokens;
 }
 
