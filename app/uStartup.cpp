@@ -7,6 +7,7 @@
 #include "expr/functions/uNamespace.h"
 #include "expr/functions/uPhysicsFunctions.h"
 #include "expr/functions/uStatisticsFunctions.h"
+#include "report/uFileLog.h"
 #include "report/uLog.h"
 #include "report/uTypes.h"
 #include "text/uStrings.h"
@@ -34,8 +35,10 @@ constexpr TModule Modules[] = {
     {InitializeStatisticsFunctions, nullptr},
     {InitializePhysicsFunctions, nullptr},
     {InitializeEloFunctions, nullptr},
-    // Environment and reporting: the level captions of reporting come last.
+    // Environment and reporting: the level captions of reporting, then the file log, which the
+    // environment may ask for once the log file name is fixed. FinalizeLog above frees it.
     {InitializeTypes, nullptr},
+    {InitializeFileLog, nullptr},
 };
 
 // Number of modules whose start-up code has run.
