@@ -8,6 +8,7 @@
 #include "expr/functions/uNamespace.h"
 #include "expr/functions/uPhysicsFunctions.h"
 #include "expr/functions/uStatisticsFunctions.h"
+#include "report/uFileLog.h"
 #include "report/uLog.h"
 #include "report/uTypes.h"
 #include "text/uOutputFormat.h"
@@ -37,10 +38,12 @@ constexpr TModule Modules[] = {
     {InitializeStatisticsFunctions, nullptr},
     {InitializePhysicsFunctions, nullptr},
     {InitializeEloFunctions, nullptr},
-    // Environment and reporting: the locale's number settings, then the level captions of
-    // reporting last.
+    // Environment and reporting: the locale's number settings, the level captions of reporting,
+    // then the file log, which the environment may ask for once the log file name is fixed.
+    // FinalizeLog above frees it.
     {InitializeOutputFormat, FinalizeOutputFormat},
     {InitializeTypes, nullptr},
+    {InitializeFileLog, nullptr},
 };
 
 // Number of modules whose start-up code has run.

@@ -1,0 +1,37 @@
+// Runs every widget test inside a QApplication with the framework started, as the program runs.
+// The application lives from before the first test to after the last, so tests may show windows
+// and run modal loops. Without a platform named in QT_QPA_PLATFORM the tests run offscreen.
+
+#include "support/FrameworkEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QString>
+#include <QtGlobal>
+
+namespace {
+
+QtMessageHandler QtDefaultHandler = nullptr;
+
+// Drops the offscreen platform's note that it cannot pass size hints on, which every dialog
+// shown would print; every other message goes on as Qt prints it.
+void QuietOffscreenNotes(QtMsgType Type, const QMessageLogContext& Context, const QString& Text) {
+  if (Text == QLatin1String("This plugin does not support propagateSizeHints()"))
+    return;
+  if (QtDefaultHandler)
+    QtDefaultHandler(Type, Context, Text);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QtDefaultHandler = qInstallMessageHandler(QuietOffscreenNotes);
+  QApplication application(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  // Google Test takes ownership of the environment.
+  testing::AddGlobalTestEnvironment(new TFrameworkEnvironment);
+  return RUN_ALL_TESTS();
+}
