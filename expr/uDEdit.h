@@ -22,9 +22,9 @@ bool ShowsHint(const QLineEdit* Edit);
 class TDEdit : public QLineEdit {
   Q_OBJECT
 
-public:
+ public:
   explicit TDEdit(QWidget* Parent = nullptr);
 
-protected:
+ protected:
   void keyPressEvent(QKeyEvent* Event) override;
 };
