@@ -1,6 +1,5 @@
 #include "app/uStartup.h"
 
-#include "expr/uDParser.h"
 #include "expr/functions/uEloFunctions.h"
 #include "expr/functions/uGoniometricFunctions.h"
 #include "expr/functions/uLogicFunctions.h"
@@ -8,6 +7,7 @@
 #include "expr/functions/uNamespace.h"
 #include "expr/functions/uPhysicsFunctions.h"
 #include "expr/functions/uStatisticsFunctions.h"
+#include "expr/uDParser.h"
 #include "report/uFileLog.h"
 #include "report/uLog.h"
 #include "report/uTypes.h"

@@ -1,0 +1,25 @@
+cmake_minimum_required(VERSION 3.25)
+# Installs the build into a fresh prefix and checks that the programs, the desktop entry and the
+# icon land where a Linux desktop finds them.
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+foreach(path bin/bmi bin/dexpr share/applications/bmi.desktop
+             share/icons/hicolor/scalable/apps/bmi.svg)
+  if(NOT EXISTS "${PREFIX}/${path}")
+    message(FATAL_ERROR "not installed: ${path}")
+  endif()
+endforeach()
+file(STRINGS "${PREFIX}/share/applications/bmi.desktop" entry)
+foreach(line "Type=Application" "Name=Body Mass Index" "Exec=bmi" "Icon=bmi")
+  if(NOT line IN_LIST entry)
+    message(FATAL_ERROR "bmi.desktop lacks ${line}")
+  endif()
+endforeach()
+execute_process(COMMAND "${PREFIX}/bin/dexpr" "1+1" OUTPUT_VARIABLE value RESULT_VARIABLE result)
+if(NOT result EQUAL 0 OR NOT value STREQUAL "2\n")
+  message(FATAL_ERROR "the installed dexpr does not run: ${result} ${value}")
+endif()
