@@ -170,10 +170,13 @@ void ShowErrorCode(int ErrorCode) {
 }
 
 std::string ErrorCodeToStr(int ErrorCode) {
+  std::string result =
+      "Error Code " + std::to_string(static_cast<std::uint32_t>(ErrorCode)) + " - ";
+  // A code the system does not know has no text: the result then ends in " - ".
+  if (!strerrorname_np(ErrorCode))
+    return result;
   char buffer[260] = {};
-  const char* text = SystemErrorText(strerror_r(ErrorCode, buffer, sizeof buffer), buffer);
-  return "Error Code " + std::to_string(static_cast<std::uint32_t>(ErrorCode)) + " - " +
-         TrimBoth(text);
+  return result + TrimBoth(SystemErrorText(strerror_r(ErrorCode, buffer, sizeof buffer), buffer));
 }
 
 bool ShowErrorRetry(std::string_view Text) {

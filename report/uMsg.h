@@ -49,7 +49,8 @@ void ShowError(std::string_view Text, const TArrayOfString& Params = {});
 void ShowErrorCode(int ErrorCode);
 
 // "Error Code " + the code as an unsigned 32-bit decimal + " - " + the system's text for the code
-// (an errno value), without leading or trailing white space.
+// (an errno value), without leading or trailing white space; a code the system does not know has
+// no text, so the result ends in " - ".
 std::string ErrorCodeToStr(int ErrorCode);
 
 // Logs Text at mlError, then asks Retry or Ignore. True unless the answer is Ignore, so no answer

@@ -122,6 +122,11 @@ TEST(ErrorCodeToStr, NamesTheCodeAndThePlatformTextWithoutATrailingLineBreak) {
   EXPECT_GT(text.size(), 15u) << "the platform has a text for ENOENT";
 }
 
+TEST(ErrorCodeToStr, AnUnknownCodeHasAnEmptyText) {
+  EXPECT_EQ(ErrorCodeToStr(-1), "Error Code 4294967295 - ");
+  EXPECT_EQ(ErrorCodeToStr(100000), "Error Code 100000 - ");
+}
+
 TEST(ErrorCodeToStr, WritesTheCodeUnsignedAndTrimsTheTextForEveryCode) {
   EXPECT_EQ(ErrorCodeToStr(-1).rfind("Error Code 4294967295 - ", 0), 0u);
   EXPECT_EQ(ErrorCodeToStr(std::numeric_limits<int>::min()).rfind("Error Code 2147483648 - ", 0),
