@@ -22,13 +22,13 @@ namespace {
 // code cannot change the code.
 class TErrnoKeeper {
  public:
-  TErrnoKeeper() noexcept : FSaved(errno) {}
-  ~TErrnoKeeper() { errno = FSaved; }
+  TErrnoKeeper() noexcept : Saved_(errno) {}
+  ~TErrnoKeeper() { errno = Saved_; }
   TErrnoKeeper(const TErrnoKeeper&) = delete;
   TErrnoKeeper& operator=(const TErrnoKeeper&) = delete;
 
  private:
-  int FSaved;
+  int Saved_;
 };
 
 char LowerAscii(char c) noexcept {
@@ -113,34 +113,34 @@ void Note(const std::string& Text) {
 } // namespace
 
 TFileLog::TFileLog(std::string FileName, TMessageLevel MinLevel)
-    : FFileName(std::move(FileName)), FMinLevel(MinLevel) {}
+    : FileName_(std::move(FileName)), MinLevel_(MinLevel) {}
 
 TFileLog::~TFileLog() {
-  if (FHandle >= 0)
-    ::close(FHandle);
+  if (Handle_ >= 0)
+    ::close(Handle_);
 }
 
 void TFileLog::Add(const std::string& Line, TMessageLevel Level) {
-  if (Level < FMinLevel)
+  if (Level < MinLevel_)
     return;
   const TErrnoKeeper keeper;
-  if (FHandle < 0 && !Open())
+  if (Handle_ < 0 && !Open())
     return;
   std::string text = FormatLogLine(std::chrono::system_clock::now(), Level, Line);
   text += '\n';
-  WriteAll(FHandle, text);
+  WriteAll(Handle_, text);
 }
 
 bool TFileLog::Open() noexcept {
-  if (FFileName.empty())
+  if (FileName_.empty())
     return false;
   try {
-    MakeDirectoriesAbove(FFileName);
+    MakeDirectoriesAbove(FileName_);
   } catch (...) {
     // Out of memory for a directory name: the open below tells whether the folder is there.
   }
-  FHandle = ::open(FFileName.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600);
-  return FHandle >= 0;
+  Handle_ = ::open(FileName_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600);
+  return Handle_ >= 0;
 }
 
 std::string FormatLogLine(std::chrono::system_clock::time_point Time, TMessageLevel Level,

@@ -39,16 +39,16 @@ class TFileLog : public TLog {
 
   void Add(const std::string& Line, TMessageLevel Level) override;
 
-  const std::string& FileName() const noexcept { return FFileName; }
-  TMessageLevel MinLevel() const noexcept { return FMinLevel; }
+  const std::string& FileName() const noexcept { return FileName_; }
+  TMessageLevel MinLevel() const noexcept { return MinLevel_; }
 
  private:
   bool Open() noexcept;
 
-  std::string FFileName;
-  TMessageLevel FMinLevel;
+  std::string FileName_;
+  TMessageLevel MinLevel_;
   // The open file's descriptor, or -1 before the first line and after a failed open.
-  int FHandle = -1;
+  int Handle_ = -1;
 };
 
 // One log line without its line feed, for Text logged at Level at the given Time (local time

@@ -67,24 +67,24 @@ class TDlgButtons {
   // The set of the given bits; bits that stand for no button are dropped.
   static constexpr TDlgButtons FromBits(std::uint16_t Bits) noexcept {
     TDlgButtons set;
-    set.FBits = Bits & AllBits;
+    set.Bits_ = Bits & AllBits;
     return set;
   }
-  constexpr std::uint16_t Bits() const noexcept { return FBits; }
+  constexpr std::uint16_t Bits() const noexcept { return Bits_; }
 
   constexpr bool Contains(TDlgButton Button) const noexcept {
-    return Button < DlgButtonCount && (FBits & BitOf(Button)) != 0;
+    return Button < DlgButtonCount && (Bits_ & BitOf(Button)) != 0;
   }
-  constexpr bool Empty() const noexcept { return FBits == 0; }
+  constexpr bool Empty() const noexcept { return Bits_ == 0; }
   // Adds or removes one button; a value outside the enumeration leaves the set unchanged.
   constexpr TDlgButtons& Include(TDlgButton Button) noexcept {
     if (Button < DlgButtonCount)
-      FBits |= BitOf(Button);
+      Bits_ |= BitOf(Button);
     return *this;
   }
   constexpr TDlgButtons& Exclude(TDlgButton Button) noexcept {
     if (Button < DlgButtonCount)
-      FBits &= static_cast<std::uint16_t>(~BitOf(Button));
+      Bits_ &= static_cast<std::uint16_t>(~BitOf(Button));
     return *this;
   }
 
@@ -96,7 +96,7 @@ class TDlgButtons {
     return static_cast<std::uint16_t>(1u << Button);
   }
 
-  std::uint16_t FBits = 0;
+  std::uint16_t Bits_ = 0;
 };
 
 // A list of strings, such as the parameters of a message.

@@ -1,5 +1,6 @@
-// The built program started under Xvfb: a screenshot of its window, written as a PNG into the
-// build folder (tests/app/screenshots/bmi.png), shows the three fields and their labels.
+// The built program started on an X server of its own (Xvfb): a screenshot of its window, written
+// as a PNG into the build folder (tests/app/screenshots/bmi.png), shows the three fields and their
+// labels.
 
 #include "support/RunProcess.h"
 

@@ -1,13 +1,29 @@
 #!/bin/sh
-# Starts the calculator under the running X server, waits until its window is mapped and
-# painted, and writes the window as a PNG.
+# Starts an X server of its own on a free display, starts the calculator there, waits until its
+# window is mapped and painted, and writes the window as a PNG.
 set -eu
 program=$1
 out=$2
 
+work=$(mktemp -d)
+fifo=$work/display
+mkfifo "$fifo"
+cleanup() {
+  [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null || true
+  [ -n "${xpid:-}" ] && kill "$xpid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The server writes its display number once it accepts connections.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -nolisten local 3>"$fifo" 2>"$work/xvfb.log" &
+xpid=$!
+read -r display <"$fifo" || { cat "$work/xvfb.log" >&2; exit 1; }
+DISPLAY=:$display
+export DISPLAY
+
 "$program" &
 pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
 
 # The program's top-level window carries its class name "bmi".
 id=""

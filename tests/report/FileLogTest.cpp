@@ -33,18 +33,18 @@ const system_clock::time_point May1st = sys_days{std::chrono::year{2024} / 5 / 1
 class TTimeZone : public testing::Test {
  protected:
   void SetZone(const std::string& Zone) {
-    if (!FEnvironment)
-      FEnvironment.emplace();
-    FEnvironment->Set("TZ", Zone);
+    if (!Environment_)
+      Environment_.emplace();
+    Environment_->Set("TZ", Zone);
     ::tzset();
   }
   void TearDown() override {
-    FEnvironment.reset();
+    Environment_.reset();
     ::tzset();
   }
 
  private:
-  std::optional<TEnvironmentGuard> FEnvironment;
+  std::optional<TEnvironmentGuard> Environment_;
 };
 
 TEST_F(TTimeZone, FormatLogLineStampsLocalTimeWithMillisecondsAndOffset) {
@@ -183,9 +183,9 @@ class TFileLogTest : public testing::Test {
   void SetUp() override {
     Environment.Unset(LogLevelVariable);
     Environment.Unset(LogFileVariable);
-    FSavedFileName = MainLogFileName();
+    SavedFileName_ = MainLogFileName();
     SetMainLogFileName("");
-    FSavedDialog =
+    SavedDialog_ =
         SetShowQueuedMessage([this](const std::string&, const TArrayOfString&, bool, TMessageLevel,
                                     const TArrayOfString&, std::uint16_t) {
           ++Dialogs;
@@ -194,8 +194,8 @@ class TFileLogTest : public testing::Test {
   }
   void TearDown() override {
     SetMainLog(nullptr);
-    SetShowQueuedMessage(std::move(FSavedDialog));
-    SetMainLogFileName(FSavedFileName);
+    SetShowQueuedMessage(std::move(SavedDialog_));
+    SetMainLogFileName(SavedFileName_);
   }
 
   TTempFolder Folder;
@@ -203,8 +203,8 @@ class TFileLogTest : public testing::Test {
   int Dialogs = 0;
 
  private:
-  std::string FSavedFileName;
-  TShowQueuedMessage FSavedDialog;
+  std::string SavedFileName_;
+  TShowQueuedMessage SavedDialog_;
 };
 
 TEST_F(TFileLogTest, WritesOnlyTheLinesAtOrAboveItsLevel) {

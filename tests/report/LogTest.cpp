@@ -20,21 +20,21 @@ class TTestLog : public TLog {
   };
 
   TTestLog(std::vector<std::string>& Lines, int& Destroyed, TBehaviour Behaviour)
-      : FLines(Lines), FDestroyed(Destroyed), FBehaviour(Behaviour) {}
-  ~TTestLog() override { ++FDestroyed; }
+      : Lines_(Lines), Destroyed_(Destroyed), Behaviour_(Behaviour) {}
+  ~TTestLog() override { ++Destroyed_; }
 
   void Add(const std::string& Line, TMessageLevel Level) override {
-    FLines.push_back(std::to_string(Level) + ": " + Line);
-    if (FBehaviour == LogAgain)
+    Lines_.push_back(std::to_string(Level) + ": " + Line);
+    if (Behaviour_ == LogAgain)
       MainLogAdd("again: " + Line, Level);
-    if (FBehaviour == Fail)
+    if (Behaviour_ == Fail)
       throw std::runtime_error("disk full");
   }
 
  private:
-  std::vector<std::string>& FLines;
-  int& FDestroyed;
-  TBehaviour FBehaviour;
+  std::vector<std::string>& Lines_;
+  int& Destroyed_;
+  TBehaviour Behaviour_;
 };
 
 class TMainLog : public testing::Test {

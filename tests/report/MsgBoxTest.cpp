@@ -25,26 +25,26 @@ constexpr std::uint16_t SafetyTimeOut = 60;
 // Runs Act on the message box as soon as it is on screen, from inside its modal run.
 class TBoxDriver {
  public:
-  explicit TBoxDriver(std::function<void(QMessageBox&)> Act) : FAct(std::move(Act)) {
-    QObject::connect(&FPoll, &QTimer::timeout, &FPoll, [this] { Poll(); });
-    FPoll.start(0);
+  explicit TBoxDriver(std::function<void(QMessageBox&)> Act) : Act_(std::move(Act)) {
+    QObject::connect(&Poll_, &QTimer::timeout, &Poll_, [this] { Poll(); });
+    Poll_.start(0);
   }
 
-  bool Acted() const noexcept { return FActed; }
+  bool Acted() const noexcept { return Acted_; }
 
  private:
   void Poll() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box || !box->isVisible())
       return;
-    FPoll.stop();
-    FActed = true;
-    FAct(*box);
+    Poll_.stop();
+    Acted_ = true;
+    Act_(*box);
   }
 
-  std::function<void(QMessageBox&)> FAct;
-  QTimer FPoll;
-  bool FActed = false;
+  std::function<void(QMessageBox&)> Act_;
+  QTimer Poll_;
+  bool Acted_ = false;
 };
 
 // The box's buttons from left to right.
@@ -213,19 +213,19 @@ TEST(ShowMessageBox, AReportWhileTheBoxIsOpenGetsNoAnswerAndNoSecondBox) {
 class TMessageBoxHook : public testing::Test {
  protected:
   void SetUp() override {
-    FSaved =
+    Saved_ =
         SetShowQueuedMessage([this](const std::string&, const TArrayOfString&, bool, TMessageLevel,
                                     const TArrayOfString&, std::uint16_t) { return Answer; });
   }
   void TearDown() override {
     RemoveMessageBox();
-    SetShowQueuedMessage(std::move(FSaved));
+    SetShowQueuedMessage(std::move(Saved_));
   }
 
   std::int32_t Answer = 1;
 
  private:
-  TShowQueuedMessage FSaved;
+  TShowQueuedMessage Saved_;
 };
 
 TEST_F(TMessageBoxHook, ReportsGoToTheBoxWhileItIsInstalled) {

@@ -37,13 +37,13 @@ std::string Joined(const TArrayOfString& Items) {
 // Writes every logged line into the transcript.
 class TTranscriptLog : public TLog {
  public:
-  explicit TTranscriptLog(std::vector<std::string>& Transcript) : FTranscript(Transcript) {}
+  explicit TTranscriptLog(std::vector<std::string>& Transcript) : Transcript_(Transcript) {}
   void Add(const std::string& Line, TMessageLevel Level) override {
-    FTranscript.push_back("log " + MessageLevelCaption(Level) + ": " + Visible(Line));
+    Transcript_.push_back("log " + MessageLevelCaption(Level) + ": " + Visible(Line));
   }
 
  private:
-  std::vector<std::string>& FTranscript;
+  std::vector<std::string>& Transcript_;
 };
 
 // A log sink and a message dialog that write what they get, in order, into one transcript; the
@@ -52,7 +52,7 @@ class TReporting : public testing::Test {
  protected:
   void SetUp() override {
     SetMainLog(std::make_unique<TTranscriptLog>(Transcript));
-    FPrevious = SetShowQueuedMessage([this](const std::string& Text, const TArrayOfString& Params,
+    Previous_ = SetShowQueuedMessage([this](const std::string& Text, const TArrayOfString& Params,
                                             bool Retry, TMessageLevel Level,
                                             const TArrayOfString& Buttons, std::uint16_t TimeOut) {
       Transcript.push_back("dialog " + MessageLevelCaption(Level) + ": " + Visible(Text) + " | " +
@@ -62,7 +62,7 @@ class TReporting : public testing::Test {
     });
   }
   void TearDown() override {
-    SetShowQueuedMessage(std::move(FPrevious));
+    SetShowQueuedMessage(std::move(Previous_));
     SetMainLog(nullptr);
   }
 
@@ -70,7 +70,7 @@ class TReporting : public testing::Test {
   std::int32_t Answer = -1;
 
  private:
-  TShowQueuedMessage FPrevious;
+  TShowQueuedMessage Previous_;
 };
 
 TEST(ReplaceParams, PutsEachParameterInQuotes) {

@@ -22,7 +22,7 @@ class TEnvironmentGuard {
   TEnvironmentGuard(const TEnvironmentGuard&) = delete;
   TEnvironmentGuard& operator=(const TEnvironmentGuard&) = delete;
   ~TEnvironmentGuard() {
-    for (auto saved = FSaved.rbegin(); saved != FSaved.rend(); ++saved) {
+    for (auto saved = Saved_.rbegin(); saved != Saved_.rend(); ++saved) {
       if (saved->Value)
         ::setenv(saved->Name.c_str(), saved->Value->c_str(), 1);
       else
@@ -47,10 +47,10 @@ class TEnvironmentGuard {
 
   void Save(const std::string& Name) {
     const char* value = ::getenv(Name.c_str());
-    FSaved.push_back({Name, value ? std::optional<std::string>(value) : std::nullopt});
+    Saved_.push_back({Name, value ? std::optional<std::string>(value) : std::nullopt});
   }
 
-  std::vector<TSaved> FSaved;
+  std::vector<TSaved> Saved_;
 };
 
 // A new empty folder under the test's temporary folder, removed with its content at the end.
@@ -59,7 +59,7 @@ class TTempFolder {
   TTempFolder() {
     std::string pattern = (std::filesystem::path(testing::TempDir()) / "bmi-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()))
-      FPath = pattern;
+      Path_ = pattern;
     else
       ADD_FAILURE() << "cannot make a temporary folder from " << pattern;
   }
@@ -67,33 +67,33 @@ class TTempFolder {
   TTempFolder& operator=(const TTempFolder&) = delete;
   ~TTempFolder() {
     std::error_code ignored;
-    if (!FPath.empty())
-      std::filesystem::remove_all(FPath, ignored);
+    if (!Path_.empty())
+      std::filesystem::remove_all(Path_, ignored);
   }
 
-  const std::filesystem::path& Path() const noexcept { return FPath; }
-  std::filesystem::path operator/(const std::string& Name) const { return FPath / Name; }
+  const std::filesystem::path& Path() const noexcept { return Path_; }
+  std::filesystem::path operator/(const std::string& Name) const { return Path_ / Name; }
 
  private:
-  std::filesystem::path FPath;
+  std::filesystem::path Path_;
 };
 
 // Makes Folder the current folder and goes back to the one before at the end.
 class TCurrentFolderGuard {
  public:
   explicit TCurrentFolderGuard(const std::filesystem::path& Folder)
-      : FBefore(std::filesystem::current_path()) {
+      : Before_(std::filesystem::current_path()) {
     std::filesystem::current_path(Folder);
   }
   TCurrentFolderGuard(const TCurrentFolderGuard&) = delete;
   TCurrentFolderGuard& operator=(const TCurrentFolderGuard&) = delete;
   ~TCurrentFolderGuard() {
     std::error_code ignored;
-    std::filesystem::current_path(FBefore, ignored);
+    std::filesystem::current_path(Before_, ignored);
   }
 
  private:
-  std::filesystem::path FBefore;
+  std::filesystem::path Before_;
 };
 
 // The whole content of a file; empty when it cannot be read.
