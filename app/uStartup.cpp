@@ -12,6 +12,7 @@
 #include "report/uTypes.h"
 #include "text/uOutputFormat.h"
 #include "text/uStrings.h"
+#include "ui/uSysInfo.h"
 
 #include <cstddef>
 
@@ -37,6 +38,9 @@ constexpr TModule Modules[] = {
     {InitializeStatisticsFunctions, nullptr},
     {InitializePhysicsFunctions, nullptr},
     {InitializeEloFunctions, nullptr},
+    // Window framework: the version flags, the tick counter, the processor and a first load
+    // sample.
+    {InitSystemInfo, nullptr},
     // Environment and reporting: the locale's number settings, then the level captions of
     // reporting last.
     {InitializeOutputFormat, FinalizeOutputFormat},
