@@ -1,18 +1,8 @@
 // Runs every test with the framework started, as the program runs.
 
-#include "app/uStartup.h"
+#include "support/FrameworkEnvironment.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-class TFrameworkEnvironment : public testing::Environment {
- public:
-  void SetUp() override { InitializeFramework(); }
-  void TearDown() override { FinalizeFramework(); }
-};
-
-} // namespace
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
