@@ -316,9 +316,12 @@ TEST_F(TTimers, WithNoTimerPendingTheDriverLetsTheApplicationWait) {
   const auto stopped = Started(100);
   stopped->SetEnabled(false);
   const auto paused = Started(100, esInterval, true);
+  const auto stopsItself = Started(100);
+  stopsItself->OnTimer = [](TDTimer& Sender) { Sender.SetEnabled(false); };
   EXPECT_TRUE(RoundAt(1000));
   EXPECT_EQ(TDIdleTimer::Instance()->Wait(), std::nullopt);
   EXPECT_EQ(stopped->EventCount() + paused->EventCount(), 0u);
+  EXPECT_EQ(stopsItself->EventCount(), 1u);
 }
 
 TEST_F(TTimers, ArmsOneWakeUpForTheNearestDueTime) {
