@@ -84,6 +84,7 @@ class TDTimer {
   void Stop();
   // Counts the next firing from now and stops being suspended.
   void Resume();
+  // Marks the timer paused; an ActiveOnly timer is not checked until it resumes.
   void Suspend() noexcept { FSuspended = true; }
 
   // Run-time state. Times are in ticks of the tick counter.
@@ -161,7 +162,9 @@ class TDTimer {
   std::uint64_t FEventCount = 0;
 };
 
-// The shared driver of every timer. It exists while at least one timer exists.
+// The shared driver of every timer. It exists while at least one timer exists. It follows the
+// activation changes of the QGuiApplication that exists when it is made; without one, the
+// application counts as active.
 class TDIdleTimer {
   struct TKey {};
 
@@ -202,9 +205,8 @@ class TDIdleTimer {
 
   // The state one round of checks shares between its timers.
   struct TRound {
-    TTicks Now = 0;
-    TTicks NearestDue = 0;
-    bool Pending = false;
+    TTicks NearestDue = 0; // the earliest due time of the timers checked so far
+    bool Pending = false;  // whether any checked timer set it
   };
 
   static void Register(TDTimer& Timer);

@@ -563,4 +563,13 @@ TEST_F(TTimers, ReportsAnActivationHandlersExceptionAndTellsTheOtherTimers) {
   EXPECT_TRUE(told);
 }
 
+TEST_F(TTimers, ATimerMayDestroyItselfWhenTheApplicationsActivationChanges) {
+  auto timer = std::make_unique<TDTimer>();
+  SetApplicationState(Qt::ApplicationActive);
+  timer->OnDeactivate = [&](TDTimer&) { timer.reset(); };
+  SetApplicationState(Qt::ApplicationInactive);
+  EXPECT_EQ(timer, nullptr);
+  EXPECT_EQ(TDIdleTimer::Instance(), nullptr) << "the last timer took the driver with it";
+}
+
 } // namespace
