@@ -144,7 +144,7 @@ void TDTimer::SetEventStep(TEventStep Value) {
   UpdateStep();
 }
 
-void TDTimer::UpdateStep() noexcept {
+void TDTimer::UpdateStep() {
   const TTicks frequency = TickFrequency();
   switch (FEventStep) {
   case esFrequency:

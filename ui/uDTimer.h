@@ -123,7 +123,7 @@ class TDTimer {
  private:
   friend class TDIdleTimer;
 
-  void UpdateStep() noexcept;
+  void UpdateStep();
   // Whether the driver checks this timer.
   bool Checked() const noexcept;
   // The activation changes of the application.
