@@ -245,6 +245,17 @@ TEST_F(TTimers, AHandlerLongerThanThreeStepsCostsTwoStepsAndKeepsThePhase) {
   EXPECT_EQ(timer->DueBase(), T0 + 500);
 }
 
+TEST_F(TTimers, CountsMoreLostStepsThan32BitsHoldAsTheMostAndStillKeepsThePhase) {
+  TFakeClock clock(1'000'000'000, T0);
+  const TClockScope scope(clock);
+  const auto timer = Started(1'000'000'000, esFrequency); // a step of one tick
+  clock.Now = T0 + 5'000'000'000;
+  TDIdleTimer::Instance()->Idle();
+  EXPECT_EQ(timer->StepsElapsed(), 4294967295u);
+  EXPECT_EQ(timer->LostStepsLastSecond(), 4294967295u) << "summarised: 5 s passed";
+  EXPECT_EQ(timer->DueBase(), T0 + 5'000'000'000);
+}
+
 TEST_F(TTimers, MeasuresTheRateOverWindowsOfAtLeastOneSecond) {
   const auto timer = Started(100);
   for (TTicks at = 100; at < 1000; at += 100)
