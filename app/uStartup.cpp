@@ -13,6 +13,7 @@
 #include "report/uTypes.h"
 #include "text/uOutputFormat.h"
 #include "text/uStrings.h"
+#include "ui/uSysInfo.h"
 
 #include <cstddef>
 
@@ -38,6 +39,9 @@ constexpr TModule Modules[] = {
     {InitializeStatisticsFunctions, nullptr},
     {InitializePhysicsFunctions, nullptr},
     {InitializeEloFunctions, nullptr},
+    // Window framework: the version flags, the tick counter, the processor and a first load
+    // sample.
+    {InitSystemInfo, nullptr},
     // Environment and reporting: the locale's number settings, the level captions of reporting,
     // then the file log, which the environment may ask for once the log file name is fixed.
     // FinalizeLog above frees it.
