@@ -1,5 +1,8 @@
 #include "app/uStartup.h"
 
+#include "env/uFile.h"
+#include "env/uPaths.h"
+#include "env/uProjectInfo.h"
 #include "expr/uDParser.h"
 #include "expr/functions/uEloFunctions.h"
 #include "expr/functions/uGoniometricFunctions.h"
@@ -37,9 +40,13 @@ constexpr TModule Modules[] = {
     {InitializeStatisticsFunctions, nullptr},
     {InitializePhysicsFunctions, nullptr},
     {InitializeEloFunctions, nullptr},
-    // Environment and reporting: the locale's number settings, then the level captions of
-    // reporting last.
+    // Environment and reporting: the locale's number settings, the keys of the version
+    // information, the paths (which read the program's version information and create its
+    // directories) with the file modes, then the level captions of reporting last.
     {InitializeOutputFormat, FinalizeOutputFormat},
+    {InitializeProjectInfo, FinalizeProjectInfo},
+    {InitPaths, FinalizePaths},
+    {InitializeFile, nullptr},
     {InitializeTypes, nullptr},
 };
 
