@@ -5,7 +5,8 @@
 //   envprobe write FILE SIZE KILLAT
 //     writes SIZE bytes of "n" over FILE through a protected TFile, in pieces, and closes it; with
 //     KILLAT > 0 the program kills itself with SIGKILL just before its KILLAT-th file operation.
-//     Prints "operations=N", the number of file operations, when it ends normally.
+//     Prints "operations=N rename=R" when it ends normally: the number of file operations, and
+//     the number of the one that put the written file in place.
 
 #include "app/uStartup.h"
 #include "env/uFile.h"
@@ -59,6 +60,7 @@ class TKillingOps : public TFileOps {
   }
   int Rename(const std::string& Source, const std::string& Dest, bool NoReplace) override {
     Step();
+    FRenamed = FCount;
     return TFileOps::Rename(Source, Dest, NoReplace);
   }
   int CreateUnique(std::string& Template, int& Handle) override {
@@ -67,6 +69,7 @@ class TKillingOps : public TFileOps {
   }
 
   long Count() const noexcept { return FCount; }
+  long Renamed() const noexcept { return FRenamed; }
 
  private:
   void Step() {
@@ -76,6 +79,7 @@ class TKillingOps : public TFileOps {
 
   long FKillAt;
   long FCount = 0;
+  long FRenamed = 0;
 };
 
 int PrintPaths() {
@@ -119,7 +123,7 @@ int Write(const char* FileName, long Size, long KillAt) {
     written = file.BlockWrite(piece.data(), std::min<std::size_t>(piece.size(), Size - done));
   written = file.Close() && written;
   SetFileOps(nullptr);
-  std::printf("operations=%ld\n", ops.Count());
+  std::printf("operations=%ld rename=%ld\n", ops.Count(), ops.Renamed());
   return written ? 0 : 1;
 }
 
