@@ -70,8 +70,8 @@ const char* FindLineEnd(const char* Begin, const char* End) noexcept {
   const __m128i lf = _mm_set1_epi8('\n');
   while (End - Begin >= 16) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Begin));
-    const int mask = _mm_movemask_epi8(
-        _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+    const int mask =
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
     if (mask != 0)
       return Begin + __builtin_ctz(static_cast<unsigned>(mask));
     Begin += 16;
@@ -340,8 +340,7 @@ bool TFile::BlockWrite(const void* Buffer, std::size_t Count) {
   if (!written)
     return false;
   if (done < Count) {
-    ShowWarning("Writing only " + SizeText(done) + "/" + SizeText(Count) + " to " +
-                FTempFileName);
+    ShowWarning("Writing only " + SizeText(done) + "/" + SizeText(Count) + " to " + FTempFileName);
     return false;
   }
   MainLogAdd("Writing " + SizeText(Count) + " to " + FTempFileName, mlDebug);
@@ -449,14 +448,14 @@ bool TFile::ReadlnUnits(std::string& Line) {
   const int size = CharsetCharSize(Charset);
   const bool utf16 = Charset == fcUTF16BE || Charset == fcUTF16LE;
   // The code unit at Pos, when the file holds all of it; CR and LF in UTF-16 are whole units.
-  const auto unitAt = [&](std::int64_t Pos, unsigned char (&Unit)[4], int& Got) {
+  const auto unitAt = [&](std::int64_t Pos, unsigned char(&Unit)[4], int& Got) {
     Got = 0;
     for (; Got < size && Pos + Got < FFileSize; ++Got)
       if (!ByteAt(Pos + Got, Unit[Got]))
         return false;
     return true;
   };
-  const auto lineBreak = [&](const unsigned char (&Unit)[4], int Got) -> int {
+  const auto lineBreak = [&](const unsigned char(&Unit)[4], int Got) -> int {
     if (!utf16)
       return Unit[0] == '\n' ? '\n' : 0;
     if (Got < 2)

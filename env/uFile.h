@@ -80,10 +80,10 @@ class TFile {
   ~TFile();
 
   // Options.
-  TFileCharset Charset = fcUTF8;         // detected on reading; the mark written for new files
-  bool Protection = true;                // fmRewrite and fmReadAndWrite work on a temporary copy
-  TFileCharset DefaultCharset = fcAnsi;  // taken when a read file has no mark
-  bool DeleteAfterClose = false;         // deletes the file (or the temporary copy) at Close
+  TFileCharset Charset = fcUTF8;        // detected on reading; the mark written for new files
+  bool Protection = true;               // fmRewrite and fmReadAndWrite work on a temporary copy
+  TFileCharset DefaultCharset = fcAnsi; // taken when a read file has no mark
+  bool DeleteAfterClose = false;        // deletes the file (or the temporary copy) at Close
 
   // Opens FileName (expanded with ExpandDir). A file already open is closed first, with a
   // warning. For fmReadOnly and fmReadAndWrite the byte-order mark is detected and all positions

@@ -304,9 +304,8 @@ void ReadEnvironment() {
   for (char** entry = environ; *entry; ++entry) {
     const std::string_view text = *entry;
     const std::size_t equals = std::min(text.find('='), text.size());
-    EnvironmentList.push_back(
-        {std::string(text.substr(0, equals)),
-         std::string(text.substr(std::min(equals + 1, text.size())))});
+    EnvironmentList.push_back({std::string(text.substr(0, equals)),
+                               std::string(text.substr(std::min(equals + 1, text.size())))});
   }
 }
 
@@ -421,10 +420,9 @@ TDateTime FileTimeToDateTime(const TFileTime& FileTime) {
   const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + local.tm_mday - 1;
   const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
   const std::int64_t days = era * 146097 + dayOfEra - 719468 + 25569;
-  const double time =
-      (local.tm_hour * 3600.0 + local.tm_min * 60.0 + std::min(local.tm_sec, 59) +
-       double(FileTime.Nanoseconds) / 1e9) /
-      86400.0;
+  const double time = (local.tm_hour * 3600.0 + local.tm_min * 60.0 + std::min(local.tm_sec, 59) +
+                       double(FileTime.Nanoseconds) / 1e9) /
+                      86400.0;
   // Before the epoch of the date-time type the day counts down, the time of day still up.
   return days >= 0 ? double(days) + time : double(days) - time;
 }

@@ -20,21 +20,21 @@
 
 // The directories and files of the program, fixed by InitPaths at start-up. The log file name
 // is MainLogFileName() of the log.
-extern std::string WorkDir;         // the current directory at start-up
-extern std::string ExeFileName;     // the program file, from /proc/self/exe
-extern std::string ExeDir;          // its directory
-extern std::string GraphDir;        // ExeDir + "Graphics/"
-extern std::string SoundsDir;       // ExeDir + "Sounds/"
-extern std::string DataDir;         // ExeDir + "Data/"
-extern std::string SysDir;          // the system's libraries: "/usr/lib/"
-extern std::string WinDir;          // the system's root: "/"
-extern std::string ProgramFilesDir; // where add-on programs are installed: "/opt/"
-extern std::string TempDir;         // $TMPDIR, else WinDir + "tmp/"
-extern std::string AppTempDir;      // TempDir + "_" + internal name + "/", private to the user
-extern std::string UserAppDataDir;  // $XDG_CONFIG_HOME, else the home's ".config/"
-extern std::string AppDataDir;      // UserAppDataDir + company + "/" + internal name + "/"
-extern std::string LocalAppDataDir; // the same under $XDG_DATA_HOME or the home's ".local/share/"
-extern std::string MainIniFileName; // beside the program if it is there, else in AppDataDir
+extern std::string WorkDir;          // the current directory at start-up
+extern std::string ExeFileName;      // the program file, from /proc/self/exe
+extern std::string ExeDir;           // its directory
+extern std::string GraphDir;         // ExeDir + "Graphics/"
+extern std::string SoundsDir;        // ExeDir + "Sounds/"
+extern std::string DataDir;          // ExeDir + "Data/"
+extern std::string SysDir;           // the system's libraries: "/usr/lib/"
+extern std::string WinDir;           // the system's root: "/"
+extern std::string ProgramFilesDir;  // where add-on programs are installed: "/opt/"
+extern std::string TempDir;          // $TMPDIR, else WinDir + "tmp/"
+extern std::string AppTempDir;       // TempDir + "_" + internal name + "/", private to the user
+extern std::string UserAppDataDir;   // $XDG_CONFIG_HOME, else the home's ".config/"
+extern std::string AppDataDir;       // UserAppDataDir + company + "/" + internal name + "/"
+extern std::string LocalAppDataDir;  // the same under $XDG_DATA_HOME or the home's ".local/share/"
+extern std::string MainIniFileName;  // beside the program if it is there, else in AppDataDir
 extern std::string LocalIniFileName; // LocalAppDataDir + internal name + ".ini"
 extern std::string DocumentsDir;     // the user's documents folder; empty when unknown
 

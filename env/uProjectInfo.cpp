@@ -26,8 +26,7 @@ const std::string& ProjectInfoKey(TProjectInfoName Name) noexcept {
   return Known(Name) && Name < Keys.size() ? Keys[Name] : Empty;
 }
 
-void ParseProjectInfo(std::string_view Section,
-                      std::array<std::string, ProjectInfoCount>& Values) {
+void ParseProjectInfo(std::string_view Section, std::array<std::string, ProjectInfoCount>& Values) {
   std::array<bool, ProjectInfoCount> found{};
   std::size_t pos = 0;
   while (pos < Section.size()) {

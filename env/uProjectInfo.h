@@ -29,9 +29,18 @@ enum TProjectInfoName : std::uint8_t {
 
 // The names of the fields, in declaration order; their keys are made from them.
 inline constexpr std::string_view ProjectInfoNames[] = {
-    "piFileVersion",      "piFileDescription", "piLegalCopyright",   "piCompanyName",
-    "piInternalName",     "piLegalTrademarks", "piOriginalFilename", "piProductName",
-    "piProductVersion",   "piAuthor",          "piEMail",            "piRelease",
+    "piFileVersion",
+    "piFileDescription",
+    "piLegalCopyright",
+    "piCompanyName",
+    "piInternalName",
+    "piLegalTrademarks",
+    "piOriginalFilename",
+    "piProductName",
+    "piProductVersion",
+    "piAuthor",
+    "piEMail",
+    "piRelease",
     "piWeb",
 };
 inline constexpr std::size_t ProjectInfoCount = std::size(ProjectInfoNames);
@@ -66,8 +75,7 @@ class TProjectInfo {
 // an unknown key or without "=" are skipped; of a key given twice the first counts. In the two
 // versions every ", " becomes "." ("1, 2, 3, 4" is "1.2.3.4"), and a file version without a dot
 // is completed by a dotted product version ("17" with "1.0" is "1.0.17").
-void ParseProjectInfo(std::string_view Section,
-                      std::array<std::string, ProjectInfoCount>& Values);
+void ParseProjectInfo(std::string_view Section, std::array<std::string, ProjectInfoCount>& Values);
 
 // The field Name of the running program's file. The first call reads that file; a missing
 // company name then becomes DefaultCompanyName and a missing internal name the file's name

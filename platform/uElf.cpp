@@ -12,7 +12,7 @@ namespace {
 
 // The most section headers read; more count as damage.
 constexpr std::uint64_t MaxSections = 1u << 16;
-constexpr std::uint32_t SectionNoBits = 8; // SHT_NOBITS: the section takes no room in the file
+constexpr std::uint32_t SectionNoBits = 8;      // SHT_NOBITS: the section takes no room in the file
 constexpr std::uint16_t ExtendedIndex = 0xFFFF; // SHN_XINDEX
 
 // An open ELF file with its layout; every read is checked against the file's size.
@@ -32,8 +32,7 @@ class TElfReader {
     if (FSize < 0 || Offset > std::uint64_t(FSize) || Count > std::uint64_t(FSize) - Offset)
       return false;
     std::size_t done = 0;
-    return FileOps().Read(FHandle, Buffer, Count, std::int64_t(Offset), done) == 0 &&
-           done == Count;
+    return FileOps().Read(FHandle, Buffer, Count, std::int64_t(Offset), done) == 0 && done == Count;
   }
 
   bool ReadHeader() {

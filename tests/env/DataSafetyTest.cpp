@@ -5,11 +5,10 @@
 #include "support/RunProcess.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
@@ -100,16 +99,16 @@ TEST_F(TDataSafetyTest, AWriterKilledAtAnyPointLeavesTheTargetWholeAndANormalClo
     if (run % 2 == 0) {
       // Killed by itself just before one of its file operations.
       const long killAt = std::uniform_int_distribution<long>(1, operations)(random);
-      point = "before file operation " + std::to_string(killAt) + " of " +
-              std::to_string(operations);
+      point =
+          "before file operation " + std::to_string(killAt) + " of " + std::to_string(operations);
       const TProcessResult killed = RunProcess(ENVPROBE_BARE, Arguments(killAt), "", Environment);
       EXPECT_EQ(killed.ExitCode, -1) << point;
       mayBeNew = killAt > rename;
     } else {
       // Killed from outside at a moment of its run.
       const auto span = std::chrono::duration_cast<std::chrono::microseconds>(duration);
-      const auto delay = std::chrono::microseconds(
-          std::uniform_int_distribution<long>(0, span.count())(random));
+      const auto delay =
+          std::chrono::microseconds(std::uniform_int_distribution<long>(0, span.count())(random));
       point = "after " + std::to_string(delay.count()) + " us";
       killedRunning += KillAfter(delay);
     }

@@ -152,8 +152,7 @@ class TFaultyOps : public TFileOps {
   }
   int Times(const std::string& Path, TFileTime& Creation, TFileTime& LastAccess,
             TFileTime& LastWrite) override {
-    return Hit(foTimes) ? Fault[foTimes]
-                        : TFileOps::Times(Path, Creation, LastAccess, LastWrite);
+    return Hit(foTimes) ? Fault[foTimes] : TFileOps::Times(Path, Creation, LastAccess, LastWrite);
   }
 
  private:
@@ -195,9 +194,9 @@ class TPathsGuard {
 
  private:
   static inline std::string* const Paths[] = {
-      &WorkDir,        &ExeFileName, &ExeDir,          &GraphDir,        &SoundsDir,
-      &DataDir,        &SysDir,      &WinDir,          &ProgramFilesDir, &TempDir,
-      &AppTempDir,     &UserAppDataDir, &AppDataDir,   &LocalAppDataDir, &MainIniFileName,
+      &WorkDir,          &ExeFileName,    &ExeDir,     &GraphDir,        &SoundsDir,
+      &DataDir,          &SysDir,         &WinDir,     &ProgramFilesDir, &TempDir,
+      &AppTempDir,       &UserAppDataDir, &AppDataDir, &LocalAppDataDir, &MainIniFileName,
       &LocalIniFileName, &DocumentsDir,
   };
   std::string FSaved[std::size(Paths)];

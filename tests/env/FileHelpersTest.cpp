@@ -5,11 +5,10 @@
 #include "env/uPaths.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
@@ -31,8 +30,8 @@ TEST_F(TFileHelpersTest, CopyFileExLogsAndCopiesContentAndLastWriteTime) {
   TFileTime lastWrite;
   ASSERT_TRUE(GetFileModified(Name("dst"), lastWrite));
   EXPECT_EQ(lastWrite, (TFileTime{1000000000, 5}));
-  EXPECT_EQ(Reports.Log, std::vector<std::string>{"Debug: Copy file \"" + Name("src") +
-                                                  "\" to \"" + Name("dst") + "\""});
+  EXPECT_EQ(Reports.Log, std::vector<std::string>{"Debug: Copy file \"" + Name("src") + "\" to \"" +
+                                                  Name("dst") + "\""});
 }
 
 TEST_F(TFileHelpersTest, CopyFileExReplacesAReadOnlyTargetAndKeepsItsPermissions) {

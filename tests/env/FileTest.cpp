@@ -1,6 +1,5 @@
-#include "env/uFile.h"
-
 #include "EnvTestSupport.h"
+#include "env/uFile.h"
 #include "env/uPaths.h"
 
 #include <gtest/gtest.h>
@@ -122,7 +121,8 @@ TEST_F(TFileTest, CrLfAndCrLfEachEndOneLine) {
       {"\r\n\r\n", {"", ""}},
       {"one\n\ntwo\r\n\r\nthree", {"one", "", "two", "", "three"}},
       {std::string("n\0l\tx\n", 6), {std::string("n\0l\tx", 5)}},
-      {std::string(40, 'q') + "\n" + std::string(17, 'r'), {std::string(40, 'q'), std::string(17, 'r')}},
+      {std::string(40, 'q') + "\n" + std::string(17, 'r'),
+       {std::string(40, 'q'), std::string(17, 'r')}},
   };
   for (const auto& c : cases) {
     WriteWholeFile(Folder / "lines", c.Content);
@@ -137,7 +137,7 @@ TEST_F(TFileTest, LineBreakAcrossTheEdgeOfTheBufferCountsOnce) {
     std::string Content;
     std::vector<std::string> Lines;
   } const cases[] = {
-      {first + "\r\nz", {first, "z"}},  // CR the last byte of a range, LF the first of the next
+      {first + "\r\nz", {first, "z"}}, // CR the last byte of a range, LF the first of the next
       {first + "\r\rz", {first, "", "z"}},
       {first + "\r\n", {first}},
       {first + "\r", {first}},
@@ -157,18 +157,27 @@ TEST_F(TFileTest, Utf16GivesOneEmptyLineAndOneWarningPerLine) {
     std::string Content;
     std::size_t Lines;
   } const cases[] = {
-      {std::string("\xFF\xFE" "a\0\r\0\n\0b\0", 10), 2},
-      {std::string("\xFE\xFF" "\0a\0\r\0b\0\n\0\n", 12), 3},
-      {std::string("\xFF\xFE" "a\0b", 5), 1}, // a last unit cut short
+      {std::string("\xFF\xFE"
+                   "a\0\r\0\n\0b\0",
+                   10),
+       2},
+      {std::string("\xFE\xFF"
+                   "\0a\0\r\0b\0\n\0\n",
+                   12),
+       3},
+      {std::string("\xFF\xFE"
+                   "a\0b",
+                   5),
+       1}, // a last unit cut short
   };
   for (const auto& c : cases) {
     WriteWholeFile(Folder / "wide.txt", c.Content);
     Reports.Questions.clear();
     const auto lines = ReadLines(Name("wide.txt"));
     EXPECT_EQ(lines, std::vector<std::string>(c.Lines, "")) << Visible(c.Content);
-    EXPECT_EQ(Reports.Texts(mlWarning),
-              std::vector<std::string>(c.Lines,
-                                       "Unsupported charset in file '" + Name("wide.txt") + "'"))
+    EXPECT_EQ(
+        Reports.Texts(mlWarning),
+        std::vector<std::string>(c.Lines, "Unsupported charset in file '" + Name("wide.txt") + "'"))
         << Visible(c.Content);
   }
 }
@@ -271,14 +280,15 @@ TEST_F(TFileTest, ForcedCloseAndDestructionLeaveTheTargetAndKeepTheCopy) {
     EXPECT_EQ(ReadWholeFile(Folder / "t.txt"), "old") << "destroyed " << destroy;
     EXPECT_EQ(ReadWholeFile(Folder / "apptemp" / "~t.txt"), "new") << "destroyed " << destroy;
     EXPECT_EQ(Reports.Texts(mlWarning),
-              destroy ? std::vector<std::string>{"Forcing close of file '" + AppTempDir +
-                                                 "~t.txt'."}
-                      : std::vector<std::string>{});
+              destroy
+                  ? std::vector<std::string>{"Forcing close of file '" + AppTempDir + "~t.txt'."}
+                  : std::vector<std::string>{});
   }
 }
 
 TEST_F(TFileTest, ReadAndWriteWorksOnACopyAndSeesWhatItWrote) {
-  WriteWholeFile(Folder / "rw.txt", "\xEF\xBB\xBF" "one\ntwo\n");
+  WriteWholeFile(Folder / "rw.txt", "\xEF\xBB\xBF"
+                                    "one\ntwo\n");
   TFile file;
   ASSERT_TRUE(file.Open(Name("rw.txt"), fmReadAndWrite));
   std::string line;
@@ -296,9 +306,11 @@ TEST_F(TFileTest, ReadAndWriteWorksOnACopyAndSeesWhatItWrote) {
   EXPECT_EQ(lines, (std::vector<std::string>{"one", "TWO", "three"}));
   ASSERT_TRUE(file.Seek(3));
   ASSERT_TRUE(file.Truncate());
-  EXPECT_EQ(ReadWholeFile(Folder / "rw.txt"), "\xEF\xBB\xBF" "one\ntwo\n");
+  EXPECT_EQ(ReadWholeFile(Folder / "rw.txt"), "\xEF\xBB\xBF"
+                                              "one\ntwo\n");
   ASSERT_TRUE(file.Close());
-  EXPECT_EQ(ReadWholeFile(Folder / "rw.txt"), "\xEF\xBB\xBF" "one");
+  EXPECT_EQ(ReadWholeFile(Folder / "rw.txt"), "\xEF\xBB\xBF"
+                                              "one");
 }
 
 TEST_F(TFileTest, AppendWritesBehindTheEndOrStartsWithTheMark) {
@@ -311,7 +323,8 @@ TEST_F(TFileTest, AppendWritesBehindTheEndOrStartsWithTheMark) {
     ASSERT_TRUE(file.Close()) << name;
   }
   EXPECT_EQ(ReadWholeFile(Folder / "log.txt"), "abc");
-  EXPECT_EQ(ReadWholeFile(Folder / "empty.txt"), "\xEF\xBB\xBF" "c");
+  EXPECT_EQ(ReadWholeFile(Folder / "empty.txt"), "\xEF\xBB\xBF"
+                                                 "c");
 }
 
 TEST_F(TFileTest, FlagEightLeavesTheMarkAlone) {

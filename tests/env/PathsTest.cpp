@@ -1,14 +1,12 @@
-#include "env/uPaths.h"
-
 #include "EnvTestSupport.h"
+#include "env/uPaths.h"
 #include "platform/uProcess.h"
 #include "platform/uRegistry.h"
 #include "support/RunProcess.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
@@ -88,9 +86,14 @@ TEST_F(TPathsTest, ExpandDirTakesRelativePathsFromTheProgramDirectoryWhateverThe
 
 TEST(DelFileExt, DropsTheExtensionOfTheFilePartOnly) {
   const std::pair<const char*, const char*> cases[] = {
-      {"/Prog/App.exe", "/Prog/App"}, {"App", "App"},         {"a.tar.gz", "a.tar"},
-      {"/x.d/file", "/x.d/file"},     {"/x/.profile", "/x/.profile"}, {"/x/..", "/x/.."},
-      {"name.", "name"},              {"", ""},
+      {"/Prog/App.exe", "/Prog/App"},
+      {"App", "App"},
+      {"a.tar.gz", "a.tar"},
+      {"/x.d/file", "/x.d/file"},
+      {"/x/.profile", "/x/.profile"},
+      {"/x/..", "/x/.."},
+      {"name.", "name"},
+      {"", ""},
   };
   for (const auto& [name, expected] : cases)
     EXPECT_EQ(DelFileExt(name), expected) << name;
@@ -186,7 +189,8 @@ class TInitPathsTest : public TPathsTest {
   }
 
   TEnvironmentGuard Environment;
-  const std::string Internal = DelFileExt(ProgramFileName().substr(ProgramFileName().rfind('/') + 1));
+  const std::string Internal =
+      DelFileExt(ProgramFileName().substr(ProgramFileName().rfind('/') + 1));
 };
 
 TEST_F(TInitPathsTest, MapsEveryPathToTheXdgDirectoriesAndCreatesThem) {
@@ -234,8 +238,7 @@ TEST_F(TInitPathsTest, ATemporaryDirectoryThatIsNotTheUsersOwnIsNotUsed) {
   fs::create_directory(Folder / "elsewhere");
   fs::create_directory_symlink(Folder / "elsewhere", Folder / "tmp" / ("_" + Internal));
   Init();
-  EXPECT_EQ(AppTempDir,
-            Name("tmp/_" + Internal + "-" + std::to_string(CurrentUserId()) + "/"));
+  EXPECT_EQ(AppTempDir, Name("tmp/_" + Internal + "-" + std::to_string(CurrentUserId()) + "/"));
   EXPECT_TRUE(fs::is_directory(AppTempDir));
   if (CurrentUserId() != 0)
     return;
@@ -245,14 +248,14 @@ TEST_F(TInitPathsTest, ATemporaryDirectoryThatIsNotTheUsersOwnIsNotUsed) {
   fs::create_directory(Folder / "tmp" / ("_" + Internal));
   ASSERT_EQ(::chown(Name("tmp/_" + Internal).c_str(), 65534, 65534), 0);
   Init();
-  EXPECT_EQ(AppTempDir,
-            Name("tmp/_" + Internal + "-" + std::to_string(CurrentUserId()) + "/"));
+  EXPECT_EQ(AppTempDir, Name("tmp/_" + Internal + "-" + std::to_string(CurrentUserId()) + "/"));
 }
 
 TEST_F(TInitPathsTest, DocumentsComeFromTheShellFolderOrTheXdgUserDirectories) {
   fs::create_directories(Folder / "config");
-  WriteWholeFile(Folder / "config" / "user-dirs.dirs",
-                 "# comment\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
+  WriteWholeFile(
+      Folder / "config" / "user-dirs.dirs",
+      "# comment\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
   Init();
   EXPECT_EQ(DocumentsDir, Name("home/Docs/"));
   Environment.Set("XDG_DOCUMENTS_DIR", "/srv/documents");

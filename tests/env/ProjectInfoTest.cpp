@@ -1,6 +1,5 @@
-#include "env/uProjectInfo.h"
-
 #include "EnvTestSupport.h"
+#include "env/uProjectInfo.h"
 #include "platform/uProcess.h"
 
 #include <gtest/gtest.h>
@@ -81,9 +80,9 @@ TEST_F(TProjectInfoTest, AFileWithoutReadableInformationLeavesEveryFieldEmptyQui
   WriteWholeFile(Folder / "half", program.substr(0, program.size() / 2));
   WriteWholeFile(Folder / "no-sections", program.substr(0, 40) + std::string(24, '\0'));
   fs::create_directory(Folder / "dir");
-  for (const std::string& file : {std::string(ENVPROBE_BARE), Name("text"), Name("empty"),
-                                  Name("head"), Name("half"), Name("no-sections"), Name("dir"),
-                                  Name("missing")}) {
+  for (const std::string& file :
+       {std::string(ENVPROBE_BARE), Name("text"), Name("empty"), Name("head"), Name("half"),
+        Name("no-sections"), Name("dir"), Name("missing")}) {
     const TProjectInfo info(file);
     for (std::size_t name = 0; name < ProjectInfoCount; ++name)
       EXPECT_EQ(info.GetValue(TProjectInfoName(name)), "") << file << " " << name;

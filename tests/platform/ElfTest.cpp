@@ -1,5 +1,4 @@
 #include "platform/uElf.h"
-
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +21,10 @@ struct TElfImage {
 
   std::string Build() const {
     std::string bytes(Is64 ? 64 : 52, '\0');
-    bytes.replace(0, 6, "\x7F" "ELF"s + char(Is64 ? 2 : 1) + char(BigEndian ? 2 : 1));
+    bytes.replace(0, 6,
+                  "\x7F"
+                  "ELF"s +
+                      char(Is64 ? 2 : 1) + char(BigEndian ? 2 : 1));
     std::string names = "\0.shstrtab\0"s;
     struct TEntry {
       std::uint64_t Name, Offset, Size;
@@ -93,13 +95,16 @@ TEST_F(TElfTest, DamagedFilesGiveNothing) {
   } cases[] = {
       {"no section", TElfImage{true, false, {{".projinfo2", "x"}, {".proj", "y"}}}.Build()},
       {"empty file", ""},
-      {"no ELF", "\x7F" "ELX" + good.substr(4)},
+      {"no ELF", "\x7F"
+                 "ELX" +
+                     good.substr(4)},
       {"unknown class", good.substr(0, 4) + '\3' + good.substr(5)},
       {"cut short", good.substr(0, good.size() - 10)},
       {"headers beyond the end", good},
       {"name table index beyond the sections", good},
       {"content beyond the end", good},
-      {"content too large", TElfImage{true, false, {{".projinfo", std::string(MaxElfSectionSize + 1, 'x')}}}.Build()},
+      {"content too large",
+       TElfImage{true, false, {{".projinfo", std::string(MaxElfSectionSize + 1, 'x')}}}.Build()},
   };
   TElfImage layout{true, false, {}};
   layout.Put(cases[5].Bytes, 0x28, 8, 0xFFFFFFFFFFFFFF00u);

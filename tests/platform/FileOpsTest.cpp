@@ -1,12 +1,10 @@
 #include "platform/uFileOps.h"
-
 #include "support/TestEnvironment.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <filesystem>
