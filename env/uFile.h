@@ -138,6 +138,7 @@ class TFile {
   // Reads the buffer range that holds Pos.
   bool LoadBuffer(std::int64_t Pos);
   bool ByteAt(std::int64_t Pos, unsigned char& Byte);
+  [[gnu::noinline]] bool ReadlnSlowly(std::string& Line);
   bool ReadlnText(std::string& Line);
   bool ReadlnUnits(std::string& Line);
   void ResetBuffer() noexcept;
