@@ -1,6 +1,7 @@
 #include "EnvTestSupport.h"
 #include "env/uProjectInfo.h"
 #include "platform/uProcess.h"
+#include "support/RunProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,24 @@ TEST_F(TProjectInfoTest, ReadsTheSectionOfAProgramFile) {
   const TProjectInfo commas(PROJINFO_COMMAS);
   EXPECT_EQ(commas.GetValue(piFileVersion), "1.2.3.4");
   EXPECT_EQ(commas.GetValue(piProductVersion), "5.6");
+}
+
+TEST_F(TProjectInfoTest, DexprCarriesItsOwnInformationThroughStrip) {
+  const std::string stripped = Name("dexpr");
+  const TProcessResult strip = RunProcess("/usr/bin/strip", {"-o", stripped, DEXPR_PATH});
+  if (strip.ExitCode != 0)
+    GTEST_SKIP() << "no strip here: " << strip.Err;
+  for (const std::string& program : {std::string(DEXPR_PATH), stripped}) {
+    const TProjectInfo info(program);
+    EXPECT_EQ(info.GetValue(piInternalName), "dexpr") << program;
+    EXPECT_EQ(info.GetValue(piOriginalFilename), "dexpr") << program;
+    EXPECT_EQ(info.GetValue(piCompanyName), "Korvane") << program;
+    EXPECT_EQ(info.GetValue(piProductName), "Body Mass Index") << program;
+    EXPECT_EQ(info.GetValue(piFileVersion).rfind(BMI_PROJECT_VERSION, 0), 0u) << program;
+    EXPECT_EQ(info.GetValue(piFileVersion), info.GetValue(piProductVersion)) << program;
+    EXPECT_NE(info.GetValue(piFileDescription), "") << program;
+    EXPECT_NE(info.GetValue(piLegalCopyright), "") << program;
+  }
 }
 
 TEST_F(TProjectInfoTest, AFileWithoutReadableInformationLeavesEveryFieldEmptyQuietly) {
