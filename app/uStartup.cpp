@@ -42,11 +42,12 @@ constexpr TModule Modules[] = {
     {InitializeEloFunctions, nullptr},
     // Environment and reporting: the locale's number settings, the keys of the version
     // information, the paths (which read the program's version information and create its
-    // directories) with the file modes, then the level captions of reporting last.
+    // directories) with the names of the file modes first, as the paths may already read a file,
+    // then the level captions of reporting last.
     {InitializeOutputFormat, FinalizeOutputFormat},
     {InitializeProjectInfo, FinalizeProjectInfo},
-    {InitPaths, FinalizePaths},
     {InitializeFile, nullptr},
+    {InitPaths, FinalizePaths},
     {InitializeTypes, nullptr},
 };
 

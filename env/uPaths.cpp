@@ -8,6 +8,7 @@
 #include "report/uMsg.h"
 #include "text/uStrings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
