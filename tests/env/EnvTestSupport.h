@@ -102,9 +102,6 @@ enum TFaultOp {
   foSize,
   foTruncate,
   foCopy,
-  foDelete,
-  foMakeDir,
-  foTimes,
   foCount
 };
 
@@ -143,16 +140,6 @@ class TFaultyOps : public TFileOps {
   }
   int Copy(const std::string& Source, const std::string& Dest, bool FailIfExists) override {
     return Hit(foCopy) ? Fault[foCopy] : TFileOps::Copy(Source, Dest, FailIfExists);
-  }
-  int Delete(const std::string& Path) override {
-    return Hit(foDelete) ? Fault[foDelete] : TFileOps::Delete(Path);
-  }
-  int MakeDir(const std::string& Path, int Mode) override {
-    return Hit(foMakeDir) ? Fault[foMakeDir] : TFileOps::MakeDir(Path, Mode);
-  }
-  int Times(const std::string& Path, TFileTime& Creation, TFileTime& LastAccess,
-            TFileTime& LastWrite) override {
-    return Hit(foTimes) ? Fault[foTimes] : TFileOps::Times(Path, Creation, LastAccess, LastWrite);
   }
 
  private:

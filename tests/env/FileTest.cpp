@@ -35,17 +35,6 @@ std::string Visible(const std::string& Text) {
   return result;
 }
 
-TEST(FileTables, ModeNamesAndMarks) {
-  EXPECT_EQ(FileModeName(fmReadOnly), "Read Only");
-  EXPECT_EQ(FileModeName(fmRewrite), "Rewrite");
-  EXPECT_EQ(FileModeName(fmAppend), "Append");
-  EXPECT_EQ(FileModeName(fmReadAndWrite), "Read And Write");
-  EXPECT_EQ(FileModeName(TFileMode(4)), "");
-  EXPECT_EQ(CharsetBOM(fcAnsi), "");
-  EXPECT_EQ(CharsetBOM(fcUTF32BE), std::string_view("\0\0\xFE\xFF", 4));
-  EXPECT_EQ(CharsetBOM(TFileCharset(16)), "");
-}
-
 TEST_F(TFileTest, DetectsEachMarkInTableOrder) {
   struct {
     std::string Head;
