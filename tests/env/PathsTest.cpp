@@ -196,7 +196,9 @@ class TInitPathsTest : public TPathsTest {
 TEST_F(TInitPathsTest, MapsEveryPathToTheXdgDirectoriesAndCreatesThem) {
   Init();
   EXPECT_EQ(ExeFileName, ProgramFileName());
-  EXPECT_EQ(WorkDir, CurrentDirectory() + "/");
+  std::string workDir = CurrentDirectory();
+  CorrectDir(workDir);
+  EXPECT_EQ(WorkDir, workDir);
   EXPECT_EQ(SysDir, "/usr/lib/");
   EXPECT_EQ(WinDir, "/");
   EXPECT_EQ(ProgramFilesDir, "/opt/");
