@@ -164,7 +164,7 @@ int main(int argc, char** argv) {
       {"memchr/200MB", MemchrLines},
   };
   for (const auto& [name, reader] : readers)
-    benchmark::RegisterBenchmark(name, reader)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark(name, reader)->UseRealTime();
   benchmark::Initialize(&argc, argv);
   TReadlnReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
