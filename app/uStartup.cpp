@@ -1,5 +1,8 @@
 #include "app/uStartup.h"
 
+#include "env/uFile.h"
+#include "env/uPaths.h"
+#include "env/uProjectInfo.h"
 #include "expr/functions/uEloFunctions.h"
 #include "expr/functions/uGoniometricFunctions.h"
 #include "expr/functions/uLogicFunctions.h"
@@ -42,10 +45,15 @@ constexpr TModule Modules[] = {
     // Window framework: the version flags, the tick counter, the processor and a first load
     // sample.
     {InitSystemInfo, nullptr},
-    // Environment and reporting: the locale's number settings, the level captions of reporting,
-    // then the file log, which the environment may ask for once the log file name is fixed.
-    // FinalizeLog above frees it.
+    // Environment and reporting: the locale's number settings, the keys of the version
+    // information, the paths (which read the program's version information, create its
+    // directories and fix the log file name) with the names of the file modes first, as the paths
+    // may already read a file, the level captions of reporting, then the file log. FinalizeLog
+    // above frees it.
     {InitializeOutputFormat, FinalizeOutputFormat},
+    {InitializeProjectInfo, FinalizeProjectInfo},
+    {InitializeFile, nullptr},
+    {InitPaths, FinalizePaths},
     {InitializeTypes, nullptr},
     {InitializeFileLog, nullptr},
 };

@@ -1,0 +1,166 @@
+#pragma once
+
+// TFile, the framework's one way to read and write files: 64-bit positions, byte-order marks
+// detected on reading and written for new files, text lines read through a 128 KiB buffer, and
+// the target of a file opened for writing protected by working on a temporary copy that replaces
+// it only when the file is closed normally. Every open, read, write and close is logged at
+// mlDebug, and every failure of the platform becomes a Retry/Ignore question; nothing raises.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+enum TFileMode : std::uint8_t {
+  fmReadOnly,
+  fmRewrite, // created or emptied
+  fmAppend,  // written behind the end
+  fmReadAndWrite,
+};
+
+inline constexpr std::string_view FileModeNames[] = {
+    "fmReadOnly",
+    "fmRewrite",
+    "fmAppend",
+    "fmReadAndWrite",
+};
+inline constexpr std::size_t FileModeCount = std::size(FileModeNames);
+static_assert(FileModeCount == fmReadAndWrite + 1, "one name per mode");
+
+// The name of a mode in log lines ("Read Only", "Rewrite", "Append", "Read And Write"). The table
+// is built at start-up; before that, and for a value outside the enumeration, the name is empty.
+const std::string& FileModeName(TFileMode Mode) noexcept;
+
+// The character sets told apart by their byte-order marks, in the order in which a mark is
+// searched for.
+enum TFileCharset : std::uint8_t {
+  fcAnsi, // no mark: the platform's 8-bit text, UTF-8 here
+  fcUTF8,
+  fcUTF16BE,
+  fcUTF16LE,
+  fcUTF32BE,
+  fcUTF32LE,
+  fcUTF7a,
+  fcUTF7b,
+  fcUTF7c,
+  fcUTF7d,
+  fcUTF1,
+  fcUTFEBCDIC,
+  fcSCSU,
+  fcBOCU1,
+  fcBOCU1b,
+  fcGB18030,
+};
+inline constexpr std::size_t FileCharsetCount = fcGB18030 + 1;
+
+// The byte-order mark of a character set; empty for fcAnsi and for values outside the enumeration.
+std::string_view CharsetBOM(TFileCharset Charset) noexcept;
+// The size in bytes of one code unit: 2 for UTF-16, 4 for UTF-32, else 1.
+int CharsetCharSize(TFileCharset Charset) noexcept;
+
+// The flags of Open. Sequential scan tells the kernel that the file will be read from start to
+// end; every caller in the framework passes it. No buffering and FileFlagNoBOM turn the
+// handling of byte-order marks off; overlapped is ignored.
+inline constexpr std::uint32_t FILE_FLAG_SEQUENTIAL_SCAN = 0x08000000;
+inline constexpr std::uint32_t FILE_FLAG_NO_BUFFERING = 0x20000000;
+inline constexpr std::uint32_t FILE_FLAG_OVERLAPPED = 0x40000000;
+inline constexpr std::uint32_t FileFlagNoBOM = 8;
+
+// The size of the read buffer of Readln.
+inline constexpr std::int64_t FileBufferSize = 0x20000;
+
+class TFile {
+ public:
+  TFile() = default;
+  TFile(const TFile&) = delete;
+  TFile& operator=(const TFile&) = delete;
+  // Closes a file still open with a warning, without touching a protected target: its changes
+  // stay in the temporary copy.
+  ~TFile();
+
+  // Options.
+  TFileCharset Charset = fcUTF8;        // detected on reading; the mark written for new files
+  bool Protection = true;               // fmRewrite and fmReadAndWrite work on a temporary copy
+  TFileCharset DefaultCharset = fcAnsi; // taken when a read file has no mark
+  bool DeleteAfterClose = false;        // deletes the file (or the temporary copy) at Close
+
+  // Opens FileName (expanded with ExpandDir). A file already open is closed first, with a
+  // warning. For fmReadOnly and fmReadAndWrite the byte-order mark is detected and all positions
+  // count from behind it; fmRewrite empties the file and writes the mark of Charset, fmAppend
+  // writes it into an empty file and moves to the end of any other. With Protection, fmRewrite
+  // and fmReadAndWrite open a temporary copy in AppTempDir (for fmReadAndWrite, a copy of the
+  // existing file). False when the file cannot be opened and the user gives up.
+  bool Open(std::string_view FileName, TFileMode Mode,
+            std::uint32_t Flags = FILE_FLAG_SEQUENTIAL_SCAN);
+  // Closes the file. ChangeFileTime sets the last-write time of a written file to now. A
+  // protected file replaces its target with the temporary copy, unless Forced; if the copy
+  // cannot be put in place, the target stays as it was, the temporary copy is kept, and the
+  // result is False. A file that is not open is a warning and False.
+  bool Close(bool ChangeFileTime = true, bool Forced = false);
+  bool Opened() const noexcept { return FHandle >= 0; }
+
+  // Reads or writes Count bytes at FilePos, unbuffered, and moves FilePos by the bytes
+  // transferred. Fewer bytes than Count is a warning and False; a failure of the platform is a
+  // Retry/Ignore question, and False when ignored.
+  bool BlockRead(void* Buffer, std::size_t Count);
+  bool BlockWrite(const void* Buffer, std::size_t Count);
+  // Moves FilePos; a position that the platform refuses is a Retry/Ignore question.
+  bool Seek(std::int64_t Pos);
+  bool SeekBegin() { return Seek(0); }
+  bool SeekEnd() { return Seek(FFileSize); }
+  // Ends the file at FilePos.
+  bool Truncate();
+  bool Eof() const noexcept { return FFilePos >= FFileSize; }
+  // The next text line into Line, without its line break: CR, LF and CR LF each end one line,
+  // and a last line needs none. fcAnsi and fcUTF8 lines come as they are (the platform's 8-bit
+  // text is UTF-8); the other character sets are not supported: each line comes empty, with a
+  // warning. False at the end of the file, and when the file cannot be read; then Line is empty
+  // and FilePos stays at the start of the line.
+  bool Readln(std::string& Line);
+
+  // State.
+  int Handle() const noexcept { return FHandle; }
+  const std::string& FileName() const noexcept { return FFileName; }
+  // The file actually opened: the expanded name, or the temporary copy.
+  const std::string& TempFileName() const noexcept { return FTempFileName; }
+  TFileMode Mode() const noexcept { return FMode; }
+  // The length of the mark found on reading; positions count from behind it.
+  std::int64_t BOMSize() const noexcept { return FBOMSize; }
+  std::int64_t FilePos() const noexcept { return FFilePos; }
+  std::int64_t FileSize() const noexcept { return FFileSize; }
+  std::int64_t BufferSize() const noexcept { return FBufferSize; }
+
+ private:
+  bool OpenHandle(int Access);
+  void DetectBOM();
+  bool WriteBOM();
+  // Reads the buffer range that holds Pos.
+  bool LoadBuffer(std::int64_t Pos);
+  bool ByteAt(std::int64_t Pos, unsigned char& Byte);
+  [[gnu::noinline]] bool ReadlnSlowly(std::string& Line);
+  bool ReadlnText(std::string& Line);
+  bool ReadlnUnits(std::string& Line);
+  void ResetBuffer() noexcept;
+  void ReleaseTempName() noexcept;
+
+  int FHandle = -1;
+  std::string FFileName;
+  std::string FExpandedName;
+  std::string FTempFileName;
+  bool FProtected = false;    // worked on in a temporary copy
+  bool FTempNameHeld = false; // the copy's name is taken from other open files
+  TFileMode FMode = fmReadOnly;
+  std::unique_ptr<char[]> FBuffer;
+  std::int64_t FBufferStart = NoBuffer;
+  std::int64_t FBufferEnd = 0;
+  std::int64_t FBufferSize = FileBufferSize;
+  std::int64_t FBOMSize = 0;
+  std::int64_t FFilePos = 0;
+  std::int64_t FFileSize = 0;
+
+  static constexpr std::int64_t NoBuffer = 0x7FFFFFFFFFFFFFFF;
+};
+
+// Builds the mode names; part of the framework's start-up.
+void InitializeFile();
