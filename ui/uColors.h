@@ -76,3 +76,45 @@ TColor ColorToRGB(TColor Color);
 // Black for a colour whose lightness, (largest + smallest of its red, green and blue) / 2, is 128
 // or more; white otherwise.
 TColor ContrastColor(TColor Color);
+
+// Hue, lightness and saturation packed in one number: the hue (0 ... 1529 in six steps of 255
+// from red over yellow, green, cyan, blue and magenta back to red; HueGrey for greys) in bits
+// 0-15, the lightness (0 ... 255) in bits 16-23 and the saturation (0 ... 255) in bits 24-31.
+using THLS = std::uint32_t;
+inline constexpr int HueGrey = 0xFFFF;
+inline constexpr int HueRange = 1530;
+
+constexpr int HueOf(THLS HLS) {
+  return static_cast<int>(HLS & 0xFFFF);
+}
+constexpr int LightnessOf(THLS HLS) {
+  return static_cast<int>((HLS >> 16) & 0xFF);
+}
+constexpr int SaturationOf(THLS HLS) {
+  return static_cast<int>(HLS >> 24);
+}
+constexpr THLS MakeHLS(int Hue, int Lightness, int Saturation) {
+  return (static_cast<THLS>(Hue) & 0xFFFF) | ((static_cast<THLS>(Lightness) & 0xFF) << 16) |
+         ((static_cast<THLS>(Saturation) & 0xFF) << 24);
+}
+
+// The hue, lightness and saturation of a colour (system colours resolved). Lightness is
+// (max + min) / 2 of the channels; saturation (max - min) * 255 / (max + min), or
+// / (510 - max - min) from lightness 128 on, rounded; black, white and every grey have
+// saturation 0 and hue HueGrey.
+THLS ColorToHLS(TColor Color);
+// The colour of hue, lightness and saturation; saturation 0 or hue HueGrey give the grey of the
+// lightness. The inverse of ColorToHLS within rounding.
+TColor HLSToColor(THLS HLS);
+// The colour 64 steps lighter (lightness at most 255), or darker (at least 0).
+TColor Lighter(TColor Color);
+TColor Darker(TColor Color);
+// Each channel times Factor / 65536 (65536 = 1.0), kept within 0 ... 255.
+TColor ScaleColor(TColor Color, std::int32_t Factor);
+// The fully saturated colour of a hue, taken modulo 1530: 0 red, 255 yellow, 510 green, 765 cyan,
+// 1020 blue, 1275 magenta.
+TColor SpectrumColor(int Hue);
+// The colour between two: button shadow with button highlight gives the 3-D light colour, 3-D dark
+// shadow with 3-D light the button shadow (either order, as system colours); any other pair the
+// mean of each channel, truncated.
+TColor MixColors(TColor Color1, TColor Color2);
