@@ -61,9 +61,12 @@ inline std::string Show(const TPixelRows& Rows) {
   return out.str();
 }
 
-#define EXPECT_PIXELS(bitmap, expected)                                                            \
-  do {                                                                                             \
-    const TPixelRows actual_ = Pixels(bitmap);                                                     \
-    const TPixelRows expected_ = (expected);                                                       \
-    EXPECT_EQ(actual_, expected_) << "got\n" << Show(actual_) << "expected\n" << Show(expected_);  \
-  } while (false)
+// The pixels of Bitmap are Expected.
+inline testing::AssertionResult SamePixels(const TDBitmap& Bitmap, const TPixelRows& Expected) {
+  const TPixelRows actual = Pixels(Bitmap);
+  if (actual == Expected)
+    return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "got\n" << Show(actual) << "expected\n" << Show(Expected);
+}
+
+#define EXPECT_PIXELS(bitmap, ...) EXPECT_TRUE(SamePixels(bitmap, __VA_ARGS__))
