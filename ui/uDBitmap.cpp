@@ -113,6 +113,16 @@ void TDBitmap::Adopt(QImage&& Picture) {
   ResetClip();
 }
 
+QImage TDBitmap::TakeImage() noexcept {
+  QImage picture = std::move(Image_);
+  Image_ = QImage();
+  Width_ = Height_ = 0;
+  RowSize_ = 0;
+  TopRow_ = nullptr;
+  ResetClip();
+  return picture;
+}
+
 void TDBitmap::SetSize(std::int32_t NewWidth, std::int32_t NewHeight, TColor FillColor) {
   NewWidth = std::clamp(NewWidth, 0, MaxWidth);
   NewHeight = std::clamp(NewHeight, 0, MaxHeight);

@@ -288,6 +288,8 @@ class TDBitmap {
   int LoadBMPDirect(std::string_view FileName);
   // Takes Picture (Format_RGB32) as the bitmap's pixels.
   void Adopt(QImage&& Picture);
+  // Gives the pixels away and leaves the bitmap empty.
+  QImage TakeImage() noexcept;
 
   QImage Image_;
   std::int32_t Width_ = 0;

@@ -127,12 +127,16 @@ void TDBitmap::TransformDraw(std::int32_t CenterX, std::int32_t CenterY, TEffect
   // a new picture of the same size filled with 0x800080.
   if (&Source == this) {
     TDBitmap old;
-    old.Adopt(std::move(Image_));
+    old.OpenGL = OpenGL;
     old.Transparent = Transparent;
     old.TransparentColor = TransparentColor;
-    old.OpenGL = OpenGL;
     const TRect clip = ClipRect_;
-    SetSize(old.Width_, old.Height_, 0x800080);
+    old.Adopt(TakeImage());
+    if (!Allocate(old.Width_, old.Height_))
+      return;
+    const TPixel purple = ColorToPixel(0x800080);
+    for (std::int32_t y = 0; y < Height_; ++y)
+      std::fill(PixelAddress(0, y), PixelAddress(Width_, y), purple);
     SetClipRect(clip);
     TransformDraw(CenterX, CenterY, Effect, Angle1, Angle2, Angle3, Angle4, SourceRect, old);
     return;
@@ -211,7 +215,7 @@ void TDBitmap::Resize(std::int32_t NewWidth, std::int32_t NewHeight, const TProg
   }
   TDBitmap own;
   if (Source == this) {
-    own.Adopt(std::move(Image_));
+    own.Adopt(TakeImage());
     own.OpenGL = OpenGL;
     own.Transparent = Transparent;
     own.TransparentColor = TransparentColor;
@@ -231,6 +235,8 @@ void TDBitmap::Resize(std::int32_t NewWidth, std::int32_t NewHeight, const TProg
     target = NewPicture(NewWidth, NewHeight);
   } catch (const std::exception& error) {
     ReportException(error, this);
+    if (Source == &own)
+      Adopt(own.TakeImage());
     return;
   }
 
