@@ -41,7 +41,7 @@ void TTGAImage::LoadFromStream(std::span<const std::uint8_t> Data) {
     return;
   }
 
-  picture.fill(0u);
+  std::memset(picture.bits(), 0, static_cast<std::size_t>(picture.sizeInBytes()));
   const std::size_t pixelBytes = static_cast<std::size_t>(depth + 7) / 8;
   const bool topDown = (descriptor & 0x20) != 0;
   std::size_t p = 0;

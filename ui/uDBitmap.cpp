@@ -194,7 +194,8 @@ void TDBitmap::DetectTransparentColor() {
     TCount counts[12];
     int used = 0;
     const auto add = [&](std::int32_t X, std::int32_t Y) {
-      const TPixel value = GetPixel(X, Y);
+      // Pixels count by their colour bytes; the fourth byte is not part of the colour.
+      const TPixel value = GetPixel(X, Y) & PixelColorMask;
       for (int i = 0; i < used; ++i)
         if (counts[i].Value == value) {
           ++counts[i].Count;
