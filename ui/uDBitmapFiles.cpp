@@ -150,11 +150,13 @@ int TDBitmap::LoadBMPDirect(std::string_view FileName) {
       }
       done += count;
     }
-    // What the data does not reach stays white.
+    // What the data does not reach stays white, byte by byte: the data may end inside a pixel.
+    const TPixel white = ColorToPixel(clWhite);
     for (std::int64_t at = done; at < rowBytes * h;) {
       const std::int64_t row = at / rowBytes, column = at % rowBytes;
-      auto* target = reinterpret_cast<TPixel*>(TopRow_ + (h - 1 - row) * RowSize_ + column);
-      std::fill(target, target + (rowBytes - column) / 4, ColorToPixel(clWhite));
+      std::uint8_t* target = TopRow_ + (h - 1 - row) * RowSize_;
+      for (std::int64_t c = column; c < rowBytes; ++c)
+        target[c] = static_cast<std::uint8_t>(white >> (8 * (c % 4)));
       at += rowBytes - column;
     }
     return 1;

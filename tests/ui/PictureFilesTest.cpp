@@ -241,6 +241,18 @@ TEST_F(TPictureFiles, A32BitBMPWithAWrongImageSizeIsReadByTheFileSize) {
   EXPECT_PIXELS(bitmap, (TPixelRows{{0x030201, 0x060504}}));
 }
 
+TEST_F(TPictureFiles, A32BitBMPWhoseSizeFieldsEndInsideAPixelIsWhiteFromThere) {
+  TBytes file = BMP(3, 2, 32, TBytes(24, 0x11));
+  for (std::uint8_t i = 0; i < 5; ++i)
+    file[54 + i] = static_cast<std::uint8_t>(i + 1);
+  Put32(file, 2, 54 + 5);
+  Put32(file, 34, 7);
+  TDBitmap bitmap;
+  ASSERT_TRUE(bitmap.LoadFromFile(Write("partial.bmp", file)));
+  EXPECT_PIXELS(bitmap,
+                (TPixelRows{{0xFFFFFF, 0xFFFFFF, 0xFFFFFF}, {0x04030201, 0xFFFF05, 0xFFFFFF}}));
+}
+
 TEST_F(TPictureFiles, OtherBMPVariantsGoToThePlatformReader) {
   // 16 bits (5-5-5): red, green; RLE-8 with the two-pixel run of entry 1; 1 bit.
   TDBitmap bitmap;
