@@ -192,6 +192,19 @@ template <class TOp, class TSource, class TKey>
 void Run(TSource Source, TPixel* Dest, const TPixel* DestEnd, TKey Key) {
   const std::size_t count = Dest < DestEnd ? static_cast<std::size_t>(DestEnd - Dest) : 0;
   std::size_t i = 0;
+  // Eight pixels a round keep two loads in flight.
+  for (; i + 8 <= count; i += 8) {
+    const __m128i d0 = Load(Dest + i), d1 = Load(Dest + i + 4);
+    const __m128i s0 = Source.Vec(i), s1 = Source.Vec(i + 4);
+    __m128i r0 = TOp::Vec(d0, s0), r1 = TOp::Vec(d1, s1);
+    if constexpr (TKey::Active) {
+      const __m128i k0 = Key.Kept(d0, s0), k1 = Key.Kept(d1, s1);
+      r0 = _mm_or_si128(_mm_and_si128(k0, d0), _mm_andnot_si128(k0, r0));
+      r1 = _mm_or_si128(_mm_and_si128(k1, d1), _mm_andnot_si128(k1, r1));
+    }
+    Store(Dest + i, r0);
+    Store(Dest + i + 4, r1);
+  }
   for (; i + 4 <= count; i += 4) {
     const __m128i d = Load(Dest + i);
     const __m128i s = Source.Vec(i);
@@ -234,7 +247,7 @@ void Apply(TEffect Effect, TSource Source, TPixel* Dest, const TPixel* DestEnd, 
       if (Dest < DestEnd)
         std::memmove(Dest, Source.P, static_cast<std::size_t>(DestEnd - Dest) * sizeof(TPixel));
     } else if constexpr (!TKey::Active) {
-      std::fill(Dest, const_cast<TPixel*>(DestEnd), Source.V);
+      FillPixels(Source.V, Dest, DestEnd, false);
     } else {
       Run<TCopy>(Source, Dest, DestEnd, Key);
     }
@@ -259,6 +272,37 @@ void Apply(TEffect Effect, TSource Source, TPixel* Dest, const TPixel* DestEnd, 
     return;
   }
 }
+
+} // namespace
+
+void FillPixels(TPixel Value, TPixel* Dest, const TPixel* DestEnd, bool Streaming) noexcept {
+  // Single pixels up to a 16-byte boundary, then 64 bytes a round, then the rest.
+  while (Dest < DestEnd && (reinterpret_cast<std::uintptr_t>(Dest) & 15) != 0)
+    *Dest++ = Value;
+  const __m128i v = _mm_set1_epi32(static_cast<int>(Value));
+  auto* block = reinterpret_cast<__m128i*>(Dest);
+  const std::size_t blocks = Dest < DestEnd ? static_cast<std::size_t>(DestEnd - Dest) / 16 : 0;
+  if (Streaming) {
+    for (std::size_t i = 0; i < blocks; ++i, block += 4) {
+      _mm_stream_si128(block, v);
+      _mm_stream_si128(block + 1, v);
+      _mm_stream_si128(block + 2, v);
+      _mm_stream_si128(block + 3, v);
+    }
+    _mm_sfence();
+  } else {
+    for (std::size_t i = 0; i < blocks; ++i, block += 4) {
+      _mm_store_si128(block, v);
+      _mm_store_si128(block + 1, v);
+      _mm_store_si128(block + 2, v);
+      _mm_store_si128(block + 3, v);
+    }
+  }
+  for (Dest += blocks * 16; Dest < DestEnd; ++Dest)
+    *Dest = Value;
+}
+
+namespace {
 
 template <TEffect E>
 void Kernel(const TPixel* Source, TPixel* Dest, const TPixel* DestEnd) {
