@@ -46,6 +46,11 @@ void TPPMImage::LoadFromStream(std::span<const std::uint8_t> Data) {
     // One whitespace character ends the header.
     parser.Skip(1);
     position = static_cast<std::size_t>(parser.Position());
+    // A picture without pixels: no rows to go through, however many the header names.
+    if (width == 0 || height == 0) {
+      Picture_ = QImage();
+      return;
+    }
     if (!binary) {
       const std::size_t rest = Data.size() - std::min(position, Data.size());
       // A text pixel takes at least one byte.

@@ -30,6 +30,10 @@ void TTGAImage::LoadFromStream(std::span<const std::uint8_t> Data) {
   const std::size_t start = std::min(Data.size(), HeaderSize + idLength);
   const std::uint8_t* data = Data.data() + start;
   const std::size_t rest = Data.size() - start;
+  if (width == 0 || height == 0) {
+    Picture_ = QImage();
+    return;
+  }
   CheckPictureSize(width, height, rest, imageType == 10 ? RunPixelsPerByte : 1);
   QImage picture = NewPicture(width, height);
   const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;

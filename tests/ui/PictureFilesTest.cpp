@@ -336,6 +336,7 @@ TEST_F(TPictureFiles, PPMHeadersAndSamples) {
        std::string("P6 1 1 65535 \xFF\xFF\x80\x00\x00\x00", 19),
        {{0xFF8000}}},
       {"maximum 0", "P3 1 1 0 5 5 5", {{0}}},
+      {"no columns of a billion rows", "P6 0 1073741824 255 ", {}},
   };
   for (const auto& row : rows) {
     TDBitmap bitmap;
@@ -378,6 +379,7 @@ TBytes TGA(int Type, int Width, int Height, int Depth, int Descriptor, const TBy
 
 TEST_F(TPictureFiles, TGATypesDepthsAndOrigins) {
   const TPixelRows picture = {{0x030201, 0x060504}, {0x090807, 0x0C0B0A}};
+  TDBitmap bitmap;
   const struct {
     const char* what;
     TBytes file;
@@ -393,12 +395,13 @@ TEST_F(TPictureFiles, TGATypesDepthsAndOrigins) {
        TGA(10, 2, 2, 24, 0x20, {0x03, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12})},
   };
   for (const auto& row : rows) {
-    TDBitmap bitmap;
     ASSERT_TRUE(bitmap.LoadFromFile(Write("t.tga", row.file))) << row.what;
     EXPECT_PIXELS(bitmap, picture) << row.what;
   }
+  // No columns: an empty picture, whatever the height.
+  ASSERT_TRUE(bitmap.LoadFromFile(Write("empty.tga", TGA(2, 0, 1024, 32, 0x20, {}))));
+  EXPECT_TRUE(bitmap.Empty());
   // A 24-bit file whose data happens to be width x height x 4 bytes is still read as 24 bits.
-  TDBitmap bitmap;
   ASSERT_TRUE(bitmap.LoadFromFile(Write("t24.tga", TGA(2, 1, 1, 24, 0, {1, 2, 3, 4, 5, 6, 7, 8}))));
   EXPECT_PIXELS(bitmap, (TPixelRows{{0x030201}}));
 }
