@@ -522,3 +522,58 @@ TEST(TPictureTables, TheFilterListsTheTenTypes) {
 }
 
 } // namespace
+
+namespace {
+
+// The form background texture is read from GraphDir once; the cache is dropped around each test.
+class TBackgroundTexture : public TEnvTest {
+ protected:
+  TBackgroundTexture() {
+    FinalizeDBitmap();
+    GraphDir = (Folder.Path() / "").string();
+  }
+  ~TBackgroundTexture() override { FinalizeDBitmap(); }
+};
+
+TEST_F(TBackgroundTexture, IsTheStyle12GradientOfTheLighterAndDarkerColour) {
+  TDBitmap plain, expected;
+  plain.SetSize(6, 4, clBlack);
+  expected.SetSize(6, 4, clBlack);
+  const TColor color = RGBColor(90, 120, 150);
+  SetGradientSeed(9);
+  plain.BackgroundTexture(color);
+  SetGradientSeed(9);
+  expected.Gradient(nullptr, 0, ef16,
+                    {Lighter(color), Darker(color), Lighter(color), Darker(color)}, 12);
+  EXPECT_EQ(Pixels(plain), Pixels(expected));
+}
+
+TEST_F(TBackgroundTexture, TilesTheFormTextureAtAQuarter) {
+  TDBitmap texture;
+  SetPixels(texture, {{0x00FFFFFF, 0x00000000}});
+  // A gif and a png: the png is tried first.
+  ASSERT_TRUE(texture.SaveToFile((Folder / "Form.png").string()));
+  TDBitmap other;
+  SetPixels(other, {{0x00000000}});
+  ASSERT_TRUE(other.SaveToFile((Folder / "Form.gif").string()));
+  // Lighter(black) is grey 64, Darker(black) black; the fade across 3 columns from 64 to 0 is
+  // dithered, so the texture's quarter is checked against the gradient alone.
+  TDBitmap gradient;
+  gradient.SetSize(3, 1, clBlack);
+  SetGradientSeed(1);
+  gradient.BackgroundTexture(clBlack);
+  FinalizeDBitmap();
+  std::filesystem::remove(Folder / "Form.png");
+  std::filesystem::remove(Folder / "Form.gif");
+  SetGradientSeed(1);
+  TDBitmap bare;
+  bare.SetSize(3, 1, clBlack);
+  bare.BackgroundTexture(clBlack);
+  for (int x = 0; x < 3; ++x) {
+    const int d = static_cast<int>(bare.GetPixel(x, 0) & 0xFF);
+    const int s = x % 2 == 0 ? 255 : 0;
+    EXPECT_EQ(static_cast<int>(gradient.GetPixel(x, 0) & 0xFF), (d * 12 + s * 4 + 8) / 16) << x;
+  }
+}
+
+} // namespace
