@@ -1,5 +1,8 @@
 #include "env/EnvTestSupport.h"
+#include "platform/uExceptions.h"
 #include "support/BitmapTestSupport.h"
+#include "ui/TGAImage.h"
+#include "ui/uBitmapCodecs_p.h"
 #include "ui/uDBitmap.h"
 
 #include <gtest/gtest.h>
@@ -267,6 +270,9 @@ TEST_F(TPictureFiles, OtherBMPVariantsGoToThePlatformReader) {
   Put32(mono, 46, 2);
   ASSERT_TRUE(bitmap.LoadFromFile(Write("mono.bmp", mono)));
   EXPECT_PIXELS(bitmap, (TPixelRows{{0xFF000000, 0xFFFFFFFF}}));
+  // A negative height stores the rows top down.
+  ASSERT_TRUE(bitmap.LoadFromFile(Write("down.bmp", BMP(1, -2, 24, {1, 2, 3, 0, 4, 5, 6, 0}))));
+  EXPECT_PIXELS(bitmap, (TPixelRows{{0xFF030201}, {0xFF060504}}));
   EXPECT_EQ(Logged(), std::vector<std::string>{});
 }
 
@@ -425,6 +431,23 @@ TEST_F(TPictureFiles, TGAWithTooLittleDataStopsAndBadTGAIsReported) {
     EXPECT_EQ(Logged(),
               std::vector<std::string>{"Fatal Error: " + row.message + " in class 'TDBitmap'"});
   }
+}
+
+TEST(TTGAImage, APictureWiderThanTheHeaderCanTellIsNotWritten) {
+  TTGAImage tga;
+  tga.Assign(QImage(65536, 1, QImage::Format_RGB32));
+  TBytes data;
+  EXPECT_THROW(tga.SaveToStream(data), Exception);
+}
+
+TEST(TJPEGCodec, WritesGreyscaleWhenAsked) {
+  QImage picture(4, 4, QImage::Format_RGB32);
+  picture.fill(qRgb(200, 50, 10));
+  const TDecodedPicture grey = DecodeJPEG(EncodeJPEG(picture, 95, true));
+  const QRgb pixel = grey.Picture.pixel(2, 2);
+  EXPECT_EQ(qRed(pixel), qGreen(pixel));
+  EXPECT_EQ(qGreen(pixel), qBlue(pixel));
+  EXPECT_NEAR(qRed(pixel), (200 * 299 + 50 * 587 + 10 * 114) / 1000, 2);
 }
 
 TEST_F(TPictureFiles, PNGWithAlphaIsDrawnOverTheKeyColour) {
