@@ -26,7 +26,7 @@ namespace {
 // The platform's operations, counted; the KillAt-th one is never reached.
 class TKillingOps : public TFileOps {
  public:
-  explicit TKillingOps(long KillAt) : FKillAt(KillAt) {}
+  explicit TKillingOps(long KillAt) : KillAt_(KillAt) {}
 
   int Open(const std::string& Path, int Flags, int Mode, int& Handle) override {
     Step();
@@ -60,7 +60,7 @@ class TKillingOps : public TFileOps {
   }
   int Rename(const std::string& Source, const std::string& Dest, bool NoReplace) override {
     Step();
-    FRenamed = FCount;
+    Renamed_ = Count_;
     return TFileOps::Rename(Source, Dest, NoReplace);
   }
   int CreateUnique(std::string& Template, int& Handle) override {
@@ -68,18 +68,18 @@ class TKillingOps : public TFileOps {
     return TFileOps::CreateUnique(Template, Handle);
   }
 
-  long Count() const noexcept { return FCount; }
-  long Renamed() const noexcept { return FRenamed; }
+  long Count() const noexcept { return Count_; }
+  long Renamed() const noexcept { return Renamed_; }
 
  private:
   void Step() {
-    if (++FCount == FKillAt)
+    if (++Count_ == KillAt_)
       std::raise(SIGKILL);
   }
 
-  long FKillAt;
-  long FCount = 0;
-  long FRenamed = 0;
+  long KillAt_;
+  long Count_ = 0;
+  long Renamed_ = 0;
 };
 
 int PrintPaths() {
