@@ -27,36 +27,27 @@ class TDictionaryTest : public TEnvTest {
 
 TEST_F(TDictionaryTest, WithoutADictionaryTextsPassUnchanged) {
   EXPECT_EQ(Translate("&Close Program"), "&Close Program");
-  EXPECT_EQ(InstalledDictionary(), nullptr);
 }
 
 TEST_F(TDictionaryTest, PhrasesAreReplacedOnlyAsWholeWords) {
-  InstallFrench("# French\nclose,fermer\n");
+  InstallFrench("# French\nClose,Fermer\nsave,enregistrer\n");
   const struct {
     const char* Text;
     const char* Translated;
   } cases[] = {
-      {"Close Program", "Fermer Program"}, // a capital at the start gives one
-      {"Closed", "Closed"},                // a letter follows
-      {"a/Close", "a/Close"},              // a "/" precedes
-      {"Do close, CLOSE", "Do fermer, fermer"},
-      {"CLOSE", "Fermer"},
-      {"close", "fermer"},
-      {"_close", "_close"},
+      {"Close Program", "Fermer Program"},
+      {"Closed", "Closed"},   // a letter follows
+      {"a/Close", "a/Close"}, // a "/" precedes
       {"close_", "close_"},
-      {"xclose", "xclose"},
-      {"close2 (close)", "fermer2 (fermer)"},
-      {"close/", "fermer/"},
-      {"close\xC3\xA4", "close\xC3\xA4"}, // a byte beyond ASCII follows
-      {"\xC3\xA4 close", "\xC3\xA4 fermer"},
-      {"&Close && &Exit", "Fermer & Exit"},
-      {"", ""},
+      {"(close) 2", "(Fermer) 2"},
+      {"close\xC3\xA4", "close\xC3\xA4"},         // a byte beyond ASCII follows
+      {"Save, save", "Enregistrer, enregistrer"}, // a capital at the start stays one
   };
   for (const auto& c : cases)
     EXPECT_EQ(Translate(c.Text), c.Translated) << c.Text;
 }
 
-TEST_F(TDictionaryTest, AcceleratorMarksAreDroppedWhenTranslating) {
+TEST_F(TDictionaryTest, AcceleratorMarksAreDropped) {
   InstallFrench("Open,Ouvrir\n");
   EXPECT_EQ(Translate("&Close Program"), "Close Program");
 }
@@ -65,45 +56,20 @@ TEST_F(TDictionaryTest, LongerReplacementsComeFirstAndEqualOnesInReverseFileOrde
   InstallFrench("\xEF\xBB\xBFSave,Enregistrer\nSave As,Enregistrer sous\nopen,ouvrir\n"
                 "open,ouvrez\n");
   EXPECT_EQ(Translate("Save As"), "Enregistrer sous");
-  EXPECT_EQ(Translate("Save"), "Enregistrer");
   EXPECT_EQ(Translate("open"), "ouvrez");
-  const TDictionary* dictionary = InstalledDictionary();
-  ASSERT_NE(dictionary, nullptr);
-  EXPECT_EQ(dictionary->State(), dsLoaded);
-  EXPECT_EQ(dictionary->Order(), (std::vector<std::int32_t>{1, 0, 3, 2}));
-  EXPECT_EQ(dictionary->Lengths(), (std::vector<std::uint32_t>{16, 11, 6, 6}));
+  EXPECT_EQ(InstalledDictionary()->Order(), (std::vector<std::int32_t>{1, 0, 3, 2}));
 }
 
-TEST_F(TDictionaryTest, TheSearchGoesOnBehindEachReplacement) {
-  InstallFrench("a,a a\nb,\n");
-  EXPECT_EQ(Translate("a b a"), "a a  a a");
-}
-
-TEST_F(TDictionaryTest, EntriesWithoutAPhraseAreSkipped) {
-  InstallFrench(",x\n\"\",y\nz,zz\n");
+TEST_F(TDictionaryTest, EntriesWithoutAPhraseAreSkippedInsteadOfMatchingEverywhere) {
+  InstallFrench(",x\nz,zz\n");
   EXPECT_EQ(Translate("a z"), "a zz");
-  EXPECT_EQ(InstalledDictionary()->EntryCount(), 1);
 }
 
-TEST_F(TDictionaryTest, AMissingFileLeavesTextsUnchanged) {
+TEST_F(TDictionaryTest, AMissingFileIsReportedOnceAndLeavesTextsUnchanged) {
   ASSERT_TRUE(InstallDictionary({"Klingon"}, "Klingon"));
   EXPECT_EQ(Translate("&Close"), "&Close");
-  EXPECT_EQ(InstalledDictionary()->State(), dsLoadAttempted);
-  EXPECT_EQ(Reports.RetryQuestions(), 1u) << "reported once";
   EXPECT_EQ(Translate("&Close"), "&Close");
-  EXPECT_EQ(Reports.RetryQuestions(), 1u) << "not read again";
-}
-
-TEST_F(TDictionaryTest, ALanguageNotOfferedChoosesNone) {
-  WriteWholeFile(Folder / "Languages" / "French.csv", "close,fermer\n");
-  EXPECT_FALSE(InstallDictionary({"French"}, "Dutch"));
-  EXPECT_EQ(Translate("&Close"), "&Close");
-  EXPECT_FALSE(InstallDictionary({"French"}, ""));
-  EXPECT_EQ(Translate("&Close"), "&Close");
-  EXPECT_TRUE(InstallDictionary({"French"}, "French"));
-  EXPECT_EQ(Translate("&Close"), "Fermer");
-  RemoveDictionary();
-  EXPECT_EQ(Translate("&Close"), "&Close");
+  EXPECT_EQ(Reports.RetryQuestions(), 1u);
 }
 
 } // namespace
