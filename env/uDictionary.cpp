@@ -51,11 +51,11 @@ void TDictionary::SetLanguageIndex(std::int32_t Index) {
   UpperPhrases_.clear();
   Order_.clear();
   Lengths_.clear();
-  State_ = dsNotLoaded;
+  State_ = NotLoaded;
 }
 
 void TDictionary::Load() {
-  State_ = dsLoadAttempted;
+  State_ = LoadAttempted;
   Entries_.clear();
   UpperPhrases_.clear();
   Order_.clear();
@@ -84,15 +84,15 @@ void TDictionary::Load() {
   }
   // Longer replacements first; of equal ones, the later in the file first.
   SortIndexes(true, true, Order_, Lengths_);
-  State_ = dsLoaded;
+  State_ = Loaded;
 }
 
 std::string TDictionary::Translate(std::string_view Text) {
   if (LanguageIndex_ < 0 || LanguageIndex_ >= LanguageCount())
     return std::string(Text);
-  if (State_ == dsNotLoaded)
+  if (State_ == NotLoaded)
     Load();
-  if (State_ != dsLoaded)
+  if (State_ != Loaded)
     return std::string(Text);
   std::string text = DropAmpersands(Text);
   std::string upper = UpperCase1250(text);

@@ -18,15 +18,13 @@ struct TDictEntry {
   std::string Replacement; // put in its place
 };
 
-// Dictionary states.
-enum : std::uint8_t {
-  dsNotLoaded = 0,
-  dsLoadAttempted = 1, // the file was missing or unreadable, or is being read
-  dsLoaded = 2,
-};
-
 class TDictionary {
  public:
+  // The states of the entries: not read, reading or unreadable, read.
+  static constexpr std::uint8_t NotLoaded = 0;
+  static constexpr std::uint8_t LoadAttempted = 1;
+  static constexpr std::uint8_t Loaded = 2;
+
   // A dictionary of Languages (the names of the dictionary files) with none chosen.
   explicit TDictionary(TArrayOfString Languages = {});
   TDictionary(const TDictionary&) = delete;
@@ -66,7 +64,7 @@ class TDictionary {
   TArrayOfString Languages_;
   std::vector<TDictEntry> Entries_;
   std::vector<std::string> UpperPhrases_; // each phrase upper-cased, for the search
-  std::uint8_t State_ = dsNotLoaded;
+  std::uint8_t State_ = NotLoaded;
   std::vector<std::int32_t> Order_;
   std::vector<std::uint32_t> Lengths_;
 };

@@ -11,6 +11,9 @@ std::vector<TWatchedFile> WatchedFiles;
 
 namespace {
 
+// The number of the last entry added.
+std::uint64_t LastId = 0;
+
 // Checks running (the outermost one works), and whether another was asked for meanwhile.
 int CheckDepth = 0;
 bool CheckRequested = false;
@@ -34,11 +37,12 @@ std::string ChangeQuestion(const std::string& FileName, const TFileTime& Time, b
          "\nReload it?";
 }
 
-// The entry of FileName still at Index, or null when the list changed under the pass (a
-// question or a reload runs other code).
-TWatchedFile* StillAt(std::size_t Index, const std::string& FileName) {
-  if (Index < WatchedFiles.size() && WatchedFiles[Index].FileName == FileName)
-    return &WatchedFiles[Index];
+// The entry numbered Id, or null when it has left the list (a question or a reload runs other
+// code, which may change the list).
+TWatchedFile* Entry(std::uint64_t Id) {
+  for (TWatchedFile& file : WatchedFiles)
+    if (file.Id == Id)
+      return &file;
   return nullptr;
 }
 
@@ -61,16 +65,19 @@ void Reload(const std::string& FileName, TReloadProc OnReload,
 }
 
 void CheckPass() {
+  std::vector<std::uint64_t> ids;
+  for (const TWatchedFile& file : WatchedFiles)
+    ids.push_back(file.Id);
   bool reloadAll = false;
-  for (std::size_t i = 0; i < WatchedFiles.size(); ++i) {
-    const std::string fileName = WatchedFiles[i].FileName;
+  for (const std::uint64_t id : ids) {
+    TWatchedFile* file = Entry(id);
+    if (!file)
+      continue;
+    const std::string fileName = file->FileName;
     if (!FileExistsEx(fileName))
       continue;
     TFileTime time;
-    if (!GetFileModified(fileName, time))
-      continue;
-    TWatchedFile* file = StillAt(i, fileName);
-    if (!file)
+    if (!GetFileModified(fileName, time) || !(file = Entry(id)))
       continue;
     if (file->LastWrite == TFileTime()) {
       file->LastWrite = time;
@@ -88,8 +95,7 @@ void CheckPass() {
         reloadAll = true;
       else if (answer != mbYes)
         continue;
-      file = StillAt(i, fileName);
-      if (!file)
+      if (!(file = Entry(id)))
         continue;
     }
     // Copies: a callback may change the list.
@@ -103,7 +109,7 @@ void CheckPass() {
 
 void WatchFile(std::string_view FileName, TReloadProc OnReload, TReloadMethod OnReloadMethod) {
   WatchedFiles.push_back(
-      {TFileTime(), std::string(FileName), false, OnReload, std::move(OnReloadMethod)});
+      {TFileTime(), std::string(FileName), false, OnReload, std::move(OnReloadMethod), ++LastId});
 }
 
 bool UnwatchFile(std::string_view FileName) {

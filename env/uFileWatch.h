@@ -7,6 +7,7 @@
 
 #include "platform/uFileOps.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,7 @@ struct TWatchedFile {
   bool ChangedByApp = false; // the program has unsaved changes of its own to the file
   TReloadProc OnReload = nullptr;
   TReloadMethod OnReloadMethod;
+  std::uint64_t Id = 0; // set by WatchFile, one number per entry
 };
 
 // The watched files, in the order they were added.
@@ -42,7 +44,8 @@ bool SetFileChangedByApp(std::string_view FileName, bool Changed);
 // further changed file of this pass without asking, No to All ends the pass. Reloading calls
 // OnReload and then OnReloadMethod; what either raises is reported (ReportException) and the pass
 // goes on. A check asked for while one runs (from a reload, or while the question is open) is not
-// nested: the running check makes one more pass when it ends.
+// nested: the running check makes one more pass when it ends. Files added during a pass wait for
+// the next one; files removed are not checked.
 void CheckWatchedFiles();
 
 // Empties the watch at shut-down.

@@ -43,6 +43,9 @@ TEST_F(TCSVFileTest, QuotesSeparatorsAndDoubledQuotes) {
 
 TEST_F(TCSVFileTest, ColumnCountTwoDropsTheThirdField) {
   EXPECT_EQ(ReadAll("a,b,c\nx\n", TCSVFile(2)), (TRows{{"a", "b"}, {"x", ""}}));
+  TCSVFile mapped(2);
+  mapped.ColumnMap[0] = 5; // beyond the two entries: dropped too
+  EXPECT_EQ(ReadAll("a,b\n", std::move(mapped)), (TRows{{"", "b"}}));
 }
 
 TEST_F(TCSVFileTest, CommentAndEmptyLinesAreSkipped) {

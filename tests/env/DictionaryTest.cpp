@@ -30,7 +30,7 @@ TEST_F(TDictionaryTest, WithoutADictionaryTextsPassUnchanged) {
 }
 
 TEST_F(TDictionaryTest, PhrasesAreReplacedOnlyAsWholeWords) {
-  InstallFrench("# French\nClose,Fermer\nsave,enregistrer\n");
+  InstallFrench("# French\nClose,Fermer\nsave,enregistrer\nquit,\xE9\x80\x80\n");
   const struct {
     const char* Text;
     const char* Translated;
@@ -42,6 +42,7 @@ TEST_F(TDictionaryTest, PhrasesAreReplacedOnlyAsWholeWords) {
       {"(close) 2", "(Fermer) 2"},
       {"close\xC3\xA4", "close\xC3\xA4"},         // a byte beyond ASCII follows
       {"Save, save", "Enregistrer, enregistrer"}, // a capital at the start stays one
+      {"Quit", "\xE9\x80\x80"},                   // but a multi-byte character is not broken for it
   };
   for (const auto& c : cases)
     EXPECT_EQ(Translate(c.Text), c.Translated) << c.Text;

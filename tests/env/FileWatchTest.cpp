@@ -105,6 +105,20 @@ TEST_F(TFileWatchTest, AFailingReloadIsReportedAndThePassGoesOn) {
   EXPECT_EQ(Reloads, (std::vector<std::string>{Name("a"), Name("b")}));
 }
 
+TEST_F(TFileWatchTest, AReloadMayChangeTheWatch) {
+  WatchedFiles[0].OnReloadMethod = [this](const std::string&) {
+    UnwatchFile(Name("a"));
+    for (int i = 0; i < 100; ++i)
+      WatchFile(Name("new"), nullptr);
+  };
+  Touch("a", 2000);
+  Touch("b", 2000);
+  Reports.AnswerAlways(AnswerYes);
+  CheckWatchedFiles();
+  EXPECT_EQ(Reloads, (std::vector<std::string>{Name("a"), Name("b")}));
+  EXPECT_EQ(WatchedFiles.size(), 101u);
+}
+
 TEST_F(TFileWatchTest, ACheckAskedForDuringAQuestionRunsAfterThePassInsteadOfNesting) {
   Touch("a", 2000);
   Touch("b", 2000);

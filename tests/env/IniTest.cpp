@@ -47,7 +47,11 @@ TEST_F(TIniTest, LoadKeepsSectionsAndKeysInFileOrder) {
 
 TEST_F(TIniTest, SaveThenLoadGivesTheSameSectionsAndKeys) {
   WriteWholeFile(Folder / "a.ini", "[A]\nk=1\nk=2\n[B\n=\n[A]\n[C]]\n");
+  TDIniFile untouched(Name("a.ini"));
+  ASSERT_TRUE(untouched.Save()) << "loads before it saves";
   TDIniFile ini(Name("a.ini"));
+  ini.Load();
+  EXPECT_EQ(Dump(ini), "[A]\nk=1\nk=2\n[B]\n=\n[A]\n[C]]\n");
   ini.WriteString("New", "key", "value, with = signs");
   ini.WriteNum("A", "n", -42);
   ASSERT_TRUE(ini.Save());
