@@ -1,6 +1,11 @@
 #include "app/uStartup.h"
 
+#include "env/uCommon.h"
+#include "env/uDictionary.h"
 #include "env/uFile.h"
+#include "env/uFileWatch.h"
+#include "env/uIni.h"
+#include "env/uOptions.h"
 #include "env/uPaths.h"
 #include "env/uProjectInfo.h"
 #include "expr/functions/uEloFunctions.h"
@@ -45,6 +50,12 @@ constexpr TModule Modules[] = {
     // Window framework: the version flags, the tick counter, the processor and a first load
     // sample.
     {InitSystemInfo, nullptr},
+    // The option-type names and the global options with their defaults. The ini object, if a
+    // front end sets one, is freed after the modules below, which may write to it as they shut
+    // down.
+    {nullptr, FinalizeIni},
+    {InitializeOptions, nullptr},
+    {InitializeCommon, FinalizeCommon},
     // Environment and reporting: the locale's number settings, the keys of the version
     // information, the paths (which read the program's version information, create its
     // directories and fix the log file name) with the names of the file modes first, as the paths
@@ -54,6 +65,10 @@ constexpr TModule Modules[] = {
     {InitializeProjectInfo, FinalizeProjectInfo},
     {InitializeFile, nullptr},
     {InitPaths, FinalizePaths},
+    // The watched files and the dictionary, which a front end may install, go before the paths
+    // that name their files.
+    {nullptr, FinalizeFileWatch},
+    {nullptr, RemoveDictionary},
     {InitializeTypes, nullptr},
     {InitializeFileLog, nullptr},
 };

@@ -119,12 +119,12 @@ TFile::~TFile() {
   if (!Opened())
     return;
   try {
-    ShowWarning("Forcing close of file %1.", {FTempFileName});
+    ShowWarning("Forcing close of file %1.", {TempFileName_});
     Close(true, true);
   } catch (...) {
     // Reporting ran out of memory; the handle is released all the same.
   }
-  FileOps().Release(FHandle);
+  FileOps().Release(Handle_);
   ReleaseTempName();
 }
 
@@ -133,34 +133,34 @@ bool TFile::Open(std::string_view FileName, TFileMode Mode, std::uint32_t Flags)
     ShowWarning("Forcing close file %1.", {std::string(FileName)});
     Close(true, false);
   }
-  FFileName = FileName;
-  FFilePos = 0;
-  FMode = Mode;
-  FBuffer.reset();
-  FBufferSize = FileBufferSize;
+  FileName_ = FileName;
+  FilePos_ = 0;
+  Mode_ = Mode;
+  Buffer_.reset();
+  BufferSize_ = FileBufferSize;
   ResetBuffer();
-  FBOMSize = 0;
-  FFileSize = 0;
-  FExpandedName = ExpandDir(FileName);
+  BOMSize_ = 0;
+  FileSize_ = 0;
+  ExpandedName_ = ExpandDir(FileName);
   ReleaseTempName();
 
-  FProtected = Protection && IsProtectedMode(Mode);
-  if (FProtected) {
-    FTempFileName = HoldTempName(FExpandedName);
-    FTempNameHeld = true;
-    if (FileOps().Kind(FTempFileName, false) != fkNone)
-      DeleteFileEx(FTempFileName);
+  Protected_ = Protection && IsProtectedMode(Mode);
+  if (Protected_) {
+    TempFileName_ = HoldTempName(ExpandedName_);
+    TempNameHeld_ = true;
+    if (FileOps().Kind(TempFileName_, false) != fkNone)
+      DeleteFileEx(TempFileName_);
     // The copy is the file worked on: without it the target would be replaced by an empty file.
-    if (Mode == fmReadAndWrite && FileOps().Kind(FExpandedName, true) != fkNone &&
-        !CopyFileEx(FExpandedName, FTempFileName, false)) {
+    if (Mode == fmReadAndWrite && FileOps().Kind(ExpandedName_, true) != fkNone &&
+        !CopyFileEx(ExpandedName_, TempFileName_, false)) {
       ReleaseTempName();
       return false;
     }
   } else {
-    FTempFileName = FExpandedName;
+    TempFileName_ = ExpandedName_;
   }
 
-  MainLogAdd("Opening for " + FileModeName(Mode) + " " + FTempFileName, mlDebug);
+  MainLogAdd("Opening for " + FileModeName(Mode) + " " + TempFileName_, mlDebug);
   int access = O_RDWR;
   if (Mode == fmReadOnly)
     access = O_RDONLY;
@@ -171,13 +171,13 @@ bool TFile::Open(std::string_view FileName, TFileMode Mode, std::uint32_t Flags)
     return false;
   }
   if (Flags & FILE_FLAG_SEQUENTIAL_SCAN)
-    FileOps().AdviseSequential(FHandle);
+    FileOps().AdviseSequential(Handle_);
 
-  FFileSize = GetFileSize64(FHandle);
-  if (FFileSize < 0) {
+  FileSize_ = GetFileSize64(Handle_);
+  if (FileSize_ < 0) {
     // Without its size nothing in the file can be found; the file stays closed.
-    FileOps().Release(FHandle);
-    FFileSize = 0;
+    FileOps().Release(Handle_);
+    FileSize_ = 0;
     ReleaseTempName();
     return false;
   }
@@ -194,7 +194,7 @@ bool TFile::Open(std::string_view FileName, TFileMode Mode, std::uint32_t Flags)
       WriteBOM();
     break;
   case fmAppend:
-    if (FFileSize > 0)
+    if (FileSize_ > 0)
       SeekEnd();
     else if (!(Flags & FileFlagNoBOM))
       WriteBOM();
@@ -209,17 +209,17 @@ bool TFile::OpenHandle(int Access) {
       [&] {
         // A file that exists is opened, as is every file read; any other is created.
         int flags = Access;
-        if (Access != O_RDONLY && FileOps().Kind(FTempFileName, true) == fkNone)
+        if (Access != O_RDONLY && FileOps().Kind(TempFileName_, true) == fkNone)
           flags |= O_CREAT | O_EXCL;
-        code = FileOps().Open(FTempFileName, flags, 0666, FHandle);
+        code = FileOps().Open(TempFileName_, flags, 0666, Handle_);
         return code == 0;
       },
-      [&] { return ShowIOErrorRetry(FTempFileName, code); });
+      [&] { return ShowIOErrorRetry(TempFileName_, code); });
 }
 
 void TFile::DetectBOM() {
   char head[4] = {' ', ' ', ' ', ' '};
-  const auto count = static_cast<std::size_t>(std::min<std::int64_t>(4, FFileSize));
+  const auto count = static_cast<std::size_t>(std::min<std::int64_t>(4, FileSize_));
   if (count > 0)
     BlockRead(head, count);
   Charset = DefaultCharset;
@@ -227,8 +227,8 @@ void TFile::DetectBOM() {
     const std::string_view bom = BOMs[charset];
     if (std::memcmp(head, bom.data(), bom.size()) == 0) {
       Charset = static_cast<TFileCharset>(charset);
-      FBOMSize = static_cast<std::int64_t>(bom.size());
-      FFileSize -= FBOMSize;
+      BOMSize_ = static_cast<std::int64_t>(bom.size());
+      FileSize_ -= BOMSize_;
       break;
     }
   }
@@ -242,65 +242,65 @@ bool TFile::WriteBOM() {
 
 bool TFile::Close(bool ChangeFileTime, bool Forced) {
   if (!Opened()) {
-    ShowWarning("Cannot again close file %1.", {FTempFileName});
+    ShowWarning("Cannot again close file %1.", {TempFileName_});
     return false;
   }
   int code = 0;
   const bool closed = AttemptWithRetries(
       [&] {
-        MainLogAdd("Closing " + FTempFileName, mlDebug);
-        FBuffer.reset();
+        MainLogAdd("Closing " + TempFileName_, mlDebug);
+        Buffer_.reset();
         ResetBuffer();
-        if (ChangeFileTime && FMode != fmReadOnly)
-          FileOps().Touch(FHandle);
-        code = FileOps().Close(FHandle);
+        if (ChangeFileTime && Mode_ != fmReadOnly)
+          FileOps().Touch(Handle_);
+        code = FileOps().Close(Handle_);
         return code == 0;
       },
       [&] {
-        if (FHandle >= 0)
-          return ShowIOErrorRetry(FTempFileName, code);
+        if (Handle_ >= 0)
+          return ShowIOErrorRetry(TempFileName_, code);
         // Nothing is left to close again.
-        ShowIOError(FTempFileName, code);
+        ShowIOError(TempFileName_, code);
         return false;
       });
   if (!closed) {
     // The file may not hold what was written: a protected target is not touched, and its
     // temporary copy stays.
-    FileOps().Release(FHandle);
+    FileOps().Release(Handle_);
     ReleaseTempName();
     return false;
   }
 
   bool result = true;
-  if (FProtected && !Forced) {
-    const std::string directory = DirectoryPart(FExpandedName);
+  if (Protected_ && !Forced) {
+    const std::string directory = DirectoryPart(ExpandedName_);
     if (!directory.empty() && FileOps().Kind(directory, true) != fkDirectory) {
       // The copy stays in the temporary directory, so that what was written is not lost.
-      ShowIOError(FFileName, ENOENT);
+      ShowIOError(FileName_, ENOENT);
       result = false;
     } else if (DeleteAfterClose) {
-      DeleteFileEx(FTempFileName);
-    } else if (CopyFileEx(FTempFileName, FExpandedName, false)) {
-      DeleteFileEx(FTempFileName);
+      DeleteFileEx(TempFileName_);
+    } else if (CopyFileEx(TempFileName_, ExpandedName_, false)) {
+      DeleteFileEx(TempFileName_);
     } else {
       result = false;
     }
   } else if (DeleteAfterClose) {
-    DeleteFileEx(FExpandedName);
+    DeleteFileEx(ExpandedName_);
   }
   ReleaseTempName();
   return result;
 }
 
 void TFile::ReleaseTempName() noexcept {
-  if (FTempNameHeld)
-    HeldTempNames.erase(FTempFileName);
-  FTempNameHeld = false;
+  if (TempNameHeld_)
+    HeldTempNames.erase(TempFileName_);
+  TempNameHeld_ = false;
 }
 
 void TFile::ResetBuffer() noexcept {
-  FBufferStart = NoBuffer;
-  FBufferEnd = 0;
+  BufferStart_ = NoBuffer;
+  BufferEnd_ = 0;
 }
 
 bool TFile::BlockRead(void* Buffer, std::size_t Count) {
@@ -308,19 +308,19 @@ bool TFile::BlockRead(void* Buffer, std::size_t Count) {
   int code = 0;
   const bool read = AttemptWithRetries(
       [&] {
-        code = FileOps().Read(FHandle, Buffer, Count, FFilePos + FBOMSize, done);
+        code = FileOps().Read(Handle_, Buffer, Count, FilePos_ + BOMSize_, done);
         return code == 0;
       },
-      [&] { return ShowIOErrorRetry(FTempFileName, code); });
-  FFilePos += static_cast<std::int64_t>(done);
+      [&] { return ShowIOErrorRetry(TempFileName_, code); });
+  FilePos_ += static_cast<std::int64_t>(done);
   if (!read)
     return false;
   if (done < Count) {
     ShowWarning("Reading only " + SizeText(done) + "/" + SizeText(Count) + " from " +
-                FTempFileName);
+                TempFileName_);
     return false;
   }
-  MainLogAdd("Reading " + SizeText(Count) + " from " + FTempFileName, mlDebug);
+  MainLogAdd("Reading " + SizeText(Count) + " from " + TempFileName_, mlDebug);
   return true;
 }
 
@@ -329,22 +329,22 @@ bool TFile::BlockWrite(const void* Buffer, std::size_t Count) {
   int code = 0;
   const bool written = AttemptWithRetries(
       [&] {
-        code = FileOps().Write(FHandle, Buffer, Count, FFilePos + FBOMSize, done);
+        code = FileOps().Write(Handle_, Buffer, Count, FilePos_ + BOMSize_, done);
         return code == 0;
       },
-      [&] { return ShowIOErrorRetry(FTempFileName, code); });
+      [&] { return ShowIOErrorRetry(TempFileName_, code); });
   // What was written is what the file now holds: lines read later must see it, and the end of
   // the file moves with it.
   ResetBuffer();
-  FFilePos += static_cast<std::int64_t>(done);
-  FFileSize = std::max(FFileSize, FFilePos);
+  FilePos_ += static_cast<std::int64_t>(done);
+  FileSize_ = std::max(FileSize_, FilePos_);
   if (!written)
     return false;
   if (done < Count) {
-    ShowWarning("Writing only " + SizeText(done) + "/" + SizeText(Count) + " to " + FTempFileName);
+    ShowWarning("Writing only " + SizeText(done) + "/" + SizeText(Count) + " to " + TempFileName_);
     return false;
   }
-  MainLogAdd("Writing " + SizeText(Count) + " to " + FTempFileName, mlDebug);
+  MainLogAdd("Writing " + SizeText(Count) + " to " + TempFileName_, mlDebug);
   return true;
 }
 
@@ -352,16 +352,16 @@ bool TFile::Seek(std::int64_t Pos) {
   int code = 0;
   const bool moved = AttemptWithRetries(
       [&] {
-        if (Pos > std::numeric_limits<std::int64_t>::max() - FBOMSize) {
+        if (Pos > std::numeric_limits<std::int64_t>::max() - BOMSize_) {
           code = EOVERFLOW;
           return false;
         }
-        code = FileOps().Seek(FHandle, Pos + FBOMSize);
+        code = FileOps().Seek(Handle_, Pos + BOMSize_);
         return code == 0;
       },
-      [&] { return ShowIOErrorRetry(FTempFileName, code); });
+      [&] { return ShowIOErrorRetry(TempFileName_, code); });
   if (moved)
-    FFilePos = Pos;
+    FilePos_ = Pos;
   return moved;
 }
 
@@ -369,51 +369,51 @@ bool TFile::Truncate() {
   int code = 0;
   const bool truncated = AttemptWithRetries(
       [&] {
-        code = FileOps().Truncate(FHandle, FFilePos + FBOMSize);
+        code = FileOps().Truncate(Handle_, FilePos_ + BOMSize_);
         return code == 0;
       },
-      [&] { return ShowIOErrorRetry(FTempFileName, code); });
+      [&] { return ShowIOErrorRetry(TempFileName_, code); });
   if (truncated) {
-    FFileSize = FFilePos;
+    FileSize_ = FilePos_;
     ResetBuffer();
   }
   return truncated;
 }
 
 bool TFile::LoadBuffer(std::int64_t Pos) {
-  if (!FBuffer)
-    FBuffer = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(FBufferSize));
-  const std::int64_t filePos = FFilePos;
-  FBufferStart = Pos / FBufferSize * FBufferSize;
-  FBufferEnd = std::min(FBufferStart + FBufferSize - 1, FFileSize - 1);
-  FFilePos = FBufferStart;
+  if (!Buffer_)
+    Buffer_ = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(BufferSize_));
+  const std::int64_t filePos = FilePos_;
+  BufferStart_ = Pos / BufferSize_ * BufferSize_;
+  BufferEnd_ = std::min(BufferStart_ + BufferSize_ - 1, FileSize_ - 1);
+  FilePos_ = BufferStart_;
   const bool read =
-      BlockRead(FBuffer.get(), static_cast<std::size_t>(FBufferEnd - FBufferStart + 1));
-  FFilePos = filePos;
+      BlockRead(Buffer_.get(), static_cast<std::size_t>(BufferEnd_ - BufferStart_ + 1));
+  FilePos_ = filePos;
   if (!read)
     ResetBuffer();
   return read;
 }
 
 bool TFile::ByteAt(std::int64_t Pos, unsigned char& Byte) {
-  if ((Pos < FBufferStart || Pos > FBufferEnd) && !LoadBuffer(Pos))
+  if ((Pos < BufferStart_ || Pos > BufferEnd_) && !LoadBuffer(Pos))
     return false;
-  Byte = static_cast<unsigned char>(FBuffer[static_cast<std::size_t>(Pos - FBufferStart)]);
+  Byte = static_cast<unsigned char>(Buffer_[static_cast<std::size_t>(Pos - BufferStart_)]);
   return true;
 }
 
 bool TFile::Readln(std::string& Line) {
   // The common case first: a text line that ends inside the buffer, with the byte after a CR
   // in the buffer as well. Everything else takes the general way.
-  const std::int64_t start = FFilePos;
-  if ((Charset == fcAnsi || Charset == fcUTF8) && start >= FBufferStart && start <= FBufferEnd) {
-    const char* const begin = FBuffer.get() + (start - FBufferStart);
-    const char* const end = FBuffer.get() + (FBufferEnd - FBufferStart + 1);
+  const std::int64_t start = FilePos_;
+  if ((Charset == fcAnsi || Charset == fcUTF8) && start >= BufferStart_ && start <= BufferEnd_) {
+    const char* const begin = Buffer_.get() + (start - BufferStart_);
+    const char* const end = Buffer_.get() + (BufferEnd_ - BufferStart_ + 1);
     const char* const stop = FindLineEnd(begin, end);
     if (end - stop >= 2 || (stop != end && *stop == '\n')) {
       const auto length = static_cast<std::size_t>(stop - begin);
       Line.assign(begin, length);
-      FFilePos = start + std::int64_t(length) + 1 + (*stop == '\r' && stop[1] == '\n');
+      FilePos_ = start + std::int64_t(length) + 1 + (*stop == '\r' && stop[1] == '\n');
       return true;
     }
   }
@@ -422,40 +422,40 @@ bool TFile::Readln(std::string& Line) {
 
 bool TFile::ReadlnSlowly(std::string& Line) {
   Line.clear();
-  const std::int64_t start = FFilePos;
-  if (start >= FFileSize)
+  const std::int64_t start = FilePos_;
+  if (start >= FileSize_)
     return false;
   const bool text = Charset == fcAnsi || Charset == fcUTF8;
   if (!(text ? ReadlnText(Line) : ReadlnUnits(Line))) {
     // Nothing of the line is consumed, so that it can be read again.
     Line.clear();
-    FFilePos = start;
+    FilePos_ = start;
     return false;
   }
   if (!text) {
     Line.clear();
-    ShowWarning("Unsupported charset in file %1", {FFileName});
+    ShowWarning("Unsupported charset in file %1", {FileName_});
   }
   return true;
 }
 
 bool TFile::ReadlnText(std::string& Line) {
-  while (FFilePos < FFileSize) {
-    if ((FFilePos < FBufferStart || FFilePos > FBufferEnd) && !LoadBuffer(FFilePos))
+  while (FilePos_ < FileSize_) {
+    if ((FilePos_ < BufferStart_ || FilePos_ > BufferEnd_) && !LoadBuffer(FilePos_))
       return false;
-    const char* const begin = FBuffer.get() + (FFilePos - FBufferStart);
-    const char* const end = FBuffer.get() + (FBufferEnd - FBufferStart + 1);
+    const char* const begin = Buffer_.get() + (FilePos_ - BufferStart_);
+    const char* const end = Buffer_.get() + (BufferEnd_ - BufferStart_ + 1);
     const char* const stop = FindLineEnd(begin, end);
     Line.append(begin, static_cast<std::size_t>(stop - begin));
-    FFilePos += stop - begin;
+    FilePos_ += stop - begin;
     if (stop != end) {
-      ++FFilePos;
+      ++FilePos_;
       unsigned char next;
-      if (*stop == '\r' && FFilePos < FFileSize) {
-        if (!ByteAt(FFilePos, next))
+      if (*stop == '\r' && FilePos_ < FileSize_) {
+        if (!ByteAt(FilePos_, next))
           return false;
         if (next == '\n')
-          ++FFilePos;
+          ++FilePos_;
       }
       return true;
     }
@@ -469,7 +469,7 @@ bool TFile::ReadlnUnits(std::string& Line) {
   // The code unit at Pos, when the file holds all of it; CR and LF in UTF-16 are whole units.
   const auto unitAt = [&](std::int64_t Pos, unsigned char(&Unit)[4], int& Got) {
     Got = 0;
-    for (; Got < size && Pos + Got < FFileSize; ++Got)
+    for (; Got < size && Pos + Got < FileSize_; ++Got)
       if (!ByteAt(Pos + Got, Unit[Got]))
         return false;
     return true;
@@ -482,24 +482,24 @@ bool TFile::ReadlnUnits(std::string& Line) {
     const int value = Charset == fcUTF16BE ? Unit[0] << 8 | Unit[1] : Unit[1] << 8 | Unit[0];
     return value == '\r' || value == '\n' ? value : 0;
   };
-  while (FFilePos < FFileSize) {
+  while (FilePos_ < FileSize_) {
     unsigned char unit[4];
     int got = 0;
-    if (!unitAt(FFilePos, unit, got))
+    if (!unitAt(FilePos_, unit, got))
       return false;
     const int ending = lineBreak(unit, got);
     if (ending != 0) {
-      FFilePos += utf16 ? 2 : 1;
-      if (ending == '\r' && FFilePos < FFileSize) {
-        if (!unitAt(FFilePos, unit, got))
+      FilePos_ += utf16 ? 2 : 1;
+      if (ending == '\r' && FilePos_ < FileSize_) {
+        if (!unitAt(FilePos_, unit, got))
           return false;
         if (lineBreak(unit, got) == '\n')
-          FFilePos += 2;
+          FilePos_ += 2;
       }
       return true;
     }
     Line.append(reinterpret_cast<const char*>(unit), static_cast<std::size_t>(got));
-    FFilePos += got;
+    FilePos_ += got;
   }
   return true;
 }

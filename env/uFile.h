@@ -98,7 +98,7 @@ class TFile {
   // cannot be put in place, the target stays as it was, the temporary copy is kept, and the
   // result is False. A file that is not open is a warning and False.
   bool Close(bool ChangeFileTime = true, bool Forced = false);
-  bool Opened() const noexcept { return FHandle >= 0; }
+  bool Opened() const noexcept { return Handle_ >= 0; }
 
   // Reads or writes Count bytes at FilePos, unbuffered, and moves FilePos by the bytes
   // transferred. Fewer bytes than Count is a warning and False; a failure of the platform is a
@@ -108,10 +108,10 @@ class TFile {
   // Moves FilePos; a position that the platform refuses is a Retry/Ignore question.
   bool Seek(std::int64_t Pos);
   bool SeekBegin() { return Seek(0); }
-  bool SeekEnd() { return Seek(FFileSize); }
+  bool SeekEnd() { return Seek(FileSize_); }
   // Ends the file at FilePos.
   bool Truncate();
-  bool Eof() const noexcept { return FFilePos >= FFileSize; }
+  bool Eof() const noexcept { return FilePos_ >= FileSize_; }
   // The next text line into Line, without its line break: CR, LF and CR LF each end one line,
   // and a last line needs none. fcAnsi and fcUTF8 lines come as they are (the platform's 8-bit
   // text is UTF-8); the other character sets are not supported: each line comes empty, with a
@@ -120,16 +120,16 @@ class TFile {
   bool Readln(std::string& Line);
 
   // State.
-  int Handle() const noexcept { return FHandle; }
-  const std::string& FileName() const noexcept { return FFileName; }
+  int Handle() const noexcept { return Handle_; }
+  const std::string& FileName() const noexcept { return FileName_; }
   // The file actually opened: the expanded name, or the temporary copy.
-  const std::string& TempFileName() const noexcept { return FTempFileName; }
-  TFileMode Mode() const noexcept { return FMode; }
+  const std::string& TempFileName() const noexcept { return TempFileName_; }
+  TFileMode Mode() const noexcept { return Mode_; }
   // The length of the mark found on reading; positions count from behind it.
-  std::int64_t BOMSize() const noexcept { return FBOMSize; }
-  std::int64_t FilePos() const noexcept { return FFilePos; }
-  std::int64_t FileSize() const noexcept { return FFileSize; }
-  std::int64_t BufferSize() const noexcept { return FBufferSize; }
+  std::int64_t BOMSize() const noexcept { return BOMSize_; }
+  std::int64_t FilePos() const noexcept { return FilePos_; }
+  std::int64_t FileSize() const noexcept { return FileSize_; }
+  std::int64_t BufferSize() const noexcept { return BufferSize_; }
 
  private:
   bool OpenHandle(int Access);
@@ -144,20 +144,20 @@ class TFile {
   void ResetBuffer() noexcept;
   void ReleaseTempName() noexcept;
 
-  int FHandle = -1;
-  std::string FFileName;
-  std::string FExpandedName;
-  std::string FTempFileName;
-  bool FProtected = false;    // worked on in a temporary copy
-  bool FTempNameHeld = false; // the copy's name is taken from other open files
-  TFileMode FMode = fmReadOnly;
-  std::unique_ptr<char[]> FBuffer;
-  std::int64_t FBufferStart = NoBuffer;
-  std::int64_t FBufferEnd = 0;
-  std::int64_t FBufferSize = FileBufferSize;
-  std::int64_t FBOMSize = 0;
-  std::int64_t FFilePos = 0;
-  std::int64_t FFileSize = 0;
+  int Handle_ = -1;
+  std::string FileName_;
+  std::string ExpandedName_;
+  std::string TempFileName_;
+  bool Protected_ = false;    // worked on in a temporary copy
+  bool TempNameHeld_ = false; // the copy's name is taken from other open files
+  TFileMode Mode_ = fmReadOnly;
+  std::unique_ptr<char[]> Buffer_;
+  std::int64_t BufferStart_ = NoBuffer;
+  std::int64_t BufferEnd_ = 0;
+  std::int64_t BufferSize_ = FileBufferSize;
+  std::int64_t BOMSize_ = 0;
+  std::int64_t FilePos_ = 0;
+  std::int64_t FileSize_ = 0;
 
   static constexpr std::int64_t NoBuffer = 0x7FFFFFFFFFFFFFFF;
 };

@@ -56,19 +56,19 @@ void ParseProjectInfo(std::string_view Section, std::array<std::string, ProjectI
     fileVersion = productVersion + "." + fileVersion;
 }
 
-TProjectInfo::TProjectInfo(std::string_view FileName) : FFileName(FileName) {
+TProjectInfo::TProjectInfo(std::string_view FileName) : FileName_(FileName) {
   std::string section;
   if (ReadElfSection(ExpandDir(FileName), ProjectInfoSection, section))
-    ParseProjectInfo(section, FValues);
+    ParseProjectInfo(section, Values_);
 }
 
 const std::string& TProjectInfo::GetValue(TProjectInfoName Name) const noexcept {
-  return Known(Name) ? FValues[Name] : Empty;
+  return Known(Name) ? Values_[Name] : Empty;
 }
 
 void TProjectInfo::SetValue(TProjectInfoName Name, std::string Value) {
   if (Known(Name))
-    FValues[Name] = std::move(Value);
+    Values_[Name] = std::move(Value);
 }
 
 std::string GetProjectInfo(TProjectInfoName Name) {

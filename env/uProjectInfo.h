@@ -61,14 +61,14 @@ class TProjectInfo {
   // A file without it, or that cannot be read, leaves every field empty; nothing is reported.
   explicit TProjectInfo(std::string_view FileName);
 
-  const std::string& FileName() const noexcept { return FFileName; }
+  const std::string& FileName() const noexcept { return FileName_; }
   // The field Name; empty for a value outside the enumeration.
   const std::string& GetValue(TProjectInfoName Name) const noexcept;
   void SetValue(TProjectInfoName Name, std::string Value);
 
  private:
-  std::array<std::string, ProjectInfoCount> FValues;
-  std::string FFileName;
+  std::array<std::string, ProjectInfoCount> Values_;
+  std::string FileName_;
 };
 
 // Reads the fields from the content of a ".projinfo" section into Values, by key. Entries with

@@ -6,9 +6,11 @@
 #include "text/uOutputFormat.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -124,56 +126,22 @@ constexpr int MaxMessagesBeforeWarning = 100;
 // Numbers from this magnitude up are out of the extended range.
 constexpr long double NumberLimit = 1.1e4932L;
 
-TTokenKind KindOf(unsigned char c) noexcept {
-  switch (c) {
-  case '%':
-    return tkPercent;
-  case '+':
-    return tkPlus;
-  case '-':
-    return tkMinus;
-  case '*':
-    return tkStar;
-  case '/':
-    return tkSlash;
-  case '^':
-    return tkCaret;
-  case '(':
-    return tkOpenParen;
-  case ')':
-    return tkCloseParen;
-  case '[':
-    return tkOpenBracket;
-  case ']':
-    return tkCloseBracket;
-  case '{':
-    return tkOpenBrace;
-  case '}':
-    return tkCloseBrace;
-  case '<':
-    return tkLess;
-  case '>':
-    return tkGreater;
-  case '=':
-    return tkEqual;
-  case ',':
-    return tkComma;
-  case ';':
-    return tkSemicolon;
-  case '.':
-    return tkDot;
-  case ':':
-    return tkColon;
-  case '!':
-    return tkExclamation;
-  case '"':
-    return tkDoubleQuote;
-  case 172:
-    return tkNot;
-  default:
-    return tkNone;
-  }
-}
+// The kind of the token a character stands for; tkNone for a character that starts no token.
+constexpr std::array<TTokenKind, 256> TokenKinds = [] {
+  std::array<TTokenKind, 256> kinds{};
+  kinds.fill(tkNone);
+  const std::pair<unsigned char, TTokenKind> symbols[] = {
+      {'%', tkPercent},     {'+', tkPlus},         {'-', tkMinus},     {'*', tkStar},
+      {'/', tkSlash},       {'^', tkCaret},        {'(', tkOpenParen}, {')', tkCloseParen},
+      {'[', tkOpenBracket}, {']', tkCloseBracket}, {'{', tkOpenBrace}, {'}', tkCloseBrace},
+      {'<', tkLess},        {'>', tkGreater},      {'=', tkEqual},     {',', tkComma},
+      {';', tkSemicolon},   {'.', tkDot},          {':', tkColon},     {'!', tkExclamation},
+      {'"', tkDoubleQuote}, {172, tkNot},
+  };
+  for (const auto& [c, kind] : symbols)
+    kinds[c] = kind;
+  return kinds;
+}();
 
 bool IsOpening(TTokenKind kind) noexcept {
   return kind == tkOpenParen || kind == tkOpenBracket || kind == tkOpenBrace;
@@ -548,7 +516,7 @@ void TDParser::NextToken() {
       Kind_ = tkAssign;
       Position_ += 2;
     } else {
-      Kind_ = KindOf(c);
+      Kind_ = TokenKinds[c];
       Position_ += 1;
     }
     TokenText_ = std::string_view(Text_ + start, static_cast<std::size_t>(Position_ - start));

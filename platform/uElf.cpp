@@ -20,19 +20,19 @@ class TElfReader {
  public:
   explicit TElfReader(const std::string& FileName) {
     TFileOps& ops = FileOps();
-    if (ops.Open(FileName, O_RDONLY, 0, FHandle) != 0 || ops.Size(FHandle, FSize) != 0)
-      FSize = -1;
+    if (ops.Open(FileName, O_RDONLY, 0, Handle_) != 0 || ops.Size(Handle_, Size_) != 0)
+      Size_ = -1;
   }
   TElfReader(const TElfReader&) = delete;
   TElfReader& operator=(const TElfReader&) = delete;
-  ~TElfReader() { FileOps().Release(FHandle); }
+  ~TElfReader() { FileOps().Release(Handle_); }
 
   // Count bytes at Offset, or false when they are not all in the file.
   bool Read(std::uint64_t Offset, std::uint64_t Count, void* Buffer) {
-    if (FSize < 0 || Offset > std::uint64_t(FSize) || Count > std::uint64_t(FSize) - Offset)
+    if (Size_ < 0 || Offset > std::uint64_t(Size_) || Count > std::uint64_t(Size_) - Offset)
       return false;
     std::size_t done = 0;
-    return FileOps().Read(FHandle, Buffer, Count, std::int64_t(Offset), done) == 0 && done == Count;
+    return FileOps().Read(Handle_, Buffer, Count, std::int64_t(Offset), done) == 0 && done == Count;
   }
 
   bool ReadHeader() {
@@ -41,29 +41,29 @@ class TElfReader {
     if (!Read(0, sizeof ident, ident) || std::memcmp(ident, Magic, sizeof Magic) != 0)
       return false;
     F64 = ident[4] == 2;
-    FBigEndian = ident[5] == 2;
+    BigEndian_ = ident[5] == 2;
     if ((ident[4] != 1 && ident[4] != 2) || (ident[5] != 1 && ident[5] != 2))
       return false;
     unsigned char header[64];
     if (!Read(0, F64 ? 64 : 52, header))
       return false;
-    FSectionOffset = F64 ? Get(header + 0x28, 8) : Get(header + 0x20, 4);
-    FEntrySize = Get(header + (F64 ? 0x3A : 0x2E), 2);
-    FCount = Get(header + (F64 ? 0x3C : 0x30), 2);
-    FNamesIndex = Get(header + (F64 ? 0x3E : 0x32), 2);
-    if (FSectionOffset == 0 || FEntrySize < (F64 ? 64u : 40u))
+    SectionOffset_ = F64 ? Get(header + 0x28, 8) : Get(header + 0x20, 4);
+    EntrySize_ = Get(header + (F64 ? 0x3A : 0x2E), 2);
+    Count_ = Get(header + (F64 ? 0x3C : 0x30), 2);
+    NamesIndex_ = Get(header + (F64 ? 0x3E : 0x32), 2);
+    if (SectionOffset_ == 0 || EntrySize_ < (F64 ? 64u : 40u))
       return false;
     // With many sections, section 0 holds the true count and the index of the name table.
-    if (FCount == 0 || FNamesIndex == ExtendedIndex) {
+    if (Count_ == 0 || NamesIndex_ == ExtendedIndex) {
       TSection first;
       if (!Section(0, first))
         return false;
-      if (FCount == 0)
-        FCount = first.Size;
-      if (FNamesIndex == ExtendedIndex)
-        FNamesIndex = first.Link;
+      if (Count_ == 0)
+        Count_ = first.Size;
+      if (NamesIndex_ == ExtendedIndex)
+        NamesIndex_ = first.Link;
     }
-    return FCount > 0 && FCount <= MaxSections && FNamesIndex < FCount;
+    return Count_ > 0 && Count_ <= MaxSections && NamesIndex_ < Count_;
   }
 
   struct TSection {
@@ -76,7 +76,7 @@ class TElfReader {
 
   bool Section(std::uint64_t Index, TSection& Section) {
     unsigned char entry[64];
-    if (!Read(FSectionOffset + Index * FEntrySize, F64 ? 64 : 40, entry))
+    if (!Read(SectionOffset_ + Index * EntrySize_, F64 ? 64 : 40, entry))
       return false;
     Section.Name = std::uint32_t(Get(entry, 4));
     Section.Type = std::uint32_t(Get(entry + 4, 4));
@@ -94,25 +94,25 @@ class TElfReader {
     return Read(Section.Offset, Section.Size, Contents.data());
   }
 
-  std::uint64_t Count() const noexcept { return FCount; }
-  std::uint64_t NamesIndex() const noexcept { return FNamesIndex; }
+  std::uint64_t Count() const noexcept { return Count_; }
+  std::uint64_t NamesIndex() const noexcept { return NamesIndex_; }
 
  private:
   std::uint64_t Get(const unsigned char* Bytes, int Size) const noexcept {
     std::uint64_t value = 0;
     for (int i = 0; i < Size; ++i)
-      value |= std::uint64_t(Bytes[FBigEndian ? Size - 1 - i : i]) << (8 * i);
+      value |= std::uint64_t(Bytes[BigEndian_ ? Size - 1 - i : i]) << (8 * i);
     return value;
   }
 
-  int FHandle = -1;
-  std::int64_t FSize = -1;
+  int Handle_ = -1;
+  std::int64_t Size_ = -1;
   bool F64 = false;
-  bool FBigEndian = false;
-  std::uint64_t FSectionOffset = 0;
-  std::uint64_t FEntrySize = 0;
-  std::uint64_t FCount = 0;
-  std::uint64_t FNamesIndex = 0;
+  bool BigEndian_ = false;
+  std::uint64_t SectionOffset_ = 0;
+  std::uint64_t EntrySize_ = 0;
+  std::uint64_t Count_ = 0;
+  std::uint64_t NamesIndex_ = 0;
 };
 
 } // namespace

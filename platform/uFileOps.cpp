@@ -30,36 +30,36 @@ TFileTime ToFileTime(const statx_timestamp& Time) noexcept {
 // A descriptor of the table that is released when the scope ends, unless it was closed.
 class TScopedHandle {
  public:
-  explicit TScopedHandle(TFileOps& Ops) noexcept : FOps(Ops) {}
+  explicit TScopedHandle(TFileOps& Ops) noexcept : Ops_(Ops) {}
   TScopedHandle(const TScopedHandle&) = delete;
   TScopedHandle& operator=(const TScopedHandle&) = delete;
   ~TScopedHandle() {
     if (Handle >= 0)
-      FOps.Release(Handle);
+      Ops_.Release(Handle);
   }
 
   int Handle = -1;
 
  private:
-  TFileOps& FOps;
+  TFileOps& Ops_;
 };
 
 // A file that is deleted when the scope ends, unless it was kept.
 class TScopedFile {
  public:
-  TScopedFile(TFileOps& Ops, std::string Name) : Name(std::move(Name)), FOps(Ops) {}
+  TScopedFile(TFileOps& Ops, std::string Name) : Name(std::move(Name)), Ops_(Ops) {}
   TScopedFile(const TScopedFile&) = delete;
   TScopedFile& operator=(const TScopedFile&) = delete;
   ~TScopedFile() {
     if (!Kept)
-      FOps.Delete(Name);
+      Ops_.Delete(Name);
   }
 
   std::string Name;
   bool Kept = false;
 
  private:
-  TFileOps& FOps;
+  TFileOps& Ops_;
 };
 
 std::string DirectoryOf(const std::string& Path) {

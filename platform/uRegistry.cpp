@@ -49,23 +49,23 @@ bool TRegistry::OpenKey(std::string_view Key, bool CanCreate) {
       Keys.try_emplace(name.substr(0, pos));
     Keys.try_emplace(name);
   }
-  FKey = name;
-  FOpen = true;
-  FReadOnly = false;
+  Key_ = name;
+  Open_ = true;
+  ReadOnly_ = false;
   return true;
 }
 
 bool TRegistry::OpenKeyReadOnly(std::string_view Key) {
   if (!OpenKey(Key, false))
     return false;
-  FReadOnly = true;
+  ReadOnly_ = true;
   return true;
 }
 
 void TRegistry::CloseKey() noexcept {
-  FKey.clear();
-  FOpen = false;
-  FReadOnly = false;
+  Key_.clear();
+  Open_ = false;
+  ReadOnly_ = false;
 }
 
 bool TRegistry::KeyExists(std::string_view Key) const {
@@ -81,22 +81,22 @@ bool TRegistry::DeleteKey(std::string_view Key) {
   for (auto it = Keys.lower_bound(below);
        it != Keys.end() && it->first.compare(0, below.size(), below) == 0;)
     it = Keys.erase(it);
-  if (FOpen && (FKey == name || FKey.compare(0, below.size(), below) == 0))
+  if (Open_ && (Key_ == name || Key_.compare(0, below.size(), below) == 0))
     CloseKey();
   return true;
 }
 
 bool TRegistry::ValueExists(std::string_view Name) const {
-  if (!FOpen)
+  if (!Open_)
     return false;
-  const auto key = Keys.find(FKey);
+  const auto key = Keys.find(Key_);
   return key != Keys.end() && key->second.Values.contains(UpperAscii(Name));
 }
 
 std::string TRegistry::ReadString(std::string_view Name) const {
-  if (!FOpen)
+  if (!Open_)
     return {};
-  const auto key = Keys.find(FKey);
+  const auto key = Keys.find(Key_);
   if (key == Keys.end())
     return {};
   const auto value = key->second.Values.find(UpperAscii(Name));
@@ -104,9 +104,9 @@ std::string TRegistry::ReadString(std::string_view Name) const {
 }
 
 bool TRegistry::WriteString(std::string_view Name, std::string_view Value) {
-  if (!FOpen || FReadOnly)
+  if (!Open_ || ReadOnly_)
     return false;
-  const auto key = Keys.find(FKey);
+  const auto key = Keys.find(Key_);
   if (key == Keys.end())
     return false;
   key->second.Values[UpperAscii(Name)] = std::string(Value);
@@ -114,9 +114,9 @@ bool TRegistry::WriteString(std::string_view Name, std::string_view Value) {
 }
 
 bool TRegistry::DeleteValue(std::string_view Name) {
-  if (!FOpen || FReadOnly)
+  if (!Open_ || ReadOnly_)
     return false;
-  const auto key = Keys.find(FKey);
+  const auto key = Keys.find(Key_);
   return key != Keys.end() && key->second.Values.erase(UpperAscii(Name)) > 0;
 }
 

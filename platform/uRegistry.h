@@ -41,9 +41,9 @@ class TRegistry {
   bool DeleteValue(std::string_view Name);
 
  private:
-  std::string FKey; // normalized path of the open key; empty when none is open
-  bool FOpen = false;
-  bool FReadOnly = false;
+  std::string Key_; // normalized path of the open key; empty when none is open
+  bool Open_ = false;
+  bool ReadOnly_ = false;
 };
 
 // Empties the whole registry, for tests.

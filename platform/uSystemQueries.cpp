@@ -78,17 +78,17 @@ std::optional<std::int64_t> ToHundredNanoseconds(unsigned __int128 Ticks, long T
 // Owns a file descriptor.
 class TFileDescriptor {
  public:
-  explicit TFileDescriptor(int Fd) noexcept : FFd(Fd) {}
+  explicit TFileDescriptor(int Fd) noexcept : Fd_(Fd) {}
   ~TFileDescriptor() {
-    if (FFd >= 0)
-      close(FFd);
+    if (Fd_ >= 0)
+      close(Fd_);
   }
   TFileDescriptor(const TFileDescriptor&) = delete;
   TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-  int Get() const noexcept { return FFd; }
+  int Get() const noexcept { return Fd_; }
 
  private:
-  int FFd;
+  int Fd_;
 };
 
 // The whole of a small file such as those of /proc, whose size stat cannot tell.

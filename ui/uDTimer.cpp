@@ -77,13 +77,13 @@ bool GuiApplicationActive() {
 // is not freed under them.
 class TDepthScope {
  public:
-  explicit TDepthScope(int& Depth) noexcept : FDepth(Depth) { ++FDepth; }
-  ~TDepthScope() { --FDepth; }
+  explicit TDepthScope(int& Depth) noexcept : Depth_(Depth) { ++Depth_; }
+  ~TDepthScope() { --Depth_; }
   TDepthScope(const TDepthScope&) = delete;
   TDepthScope& operator=(const TDepthScope&) = delete;
 
  private:
-  int& FDepth;
+  int& Depth_;
 };
 
 } // namespace
@@ -93,7 +93,7 @@ class TDepthScope {
 TDTimer::TDTimer() {
   UpdateStep();
   TDIdleTimer::Register(*this);
-  FHandlerEnd = TickCount();
+  HandlerEnd_ = TickCount();
 }
 
 TDTimer::~TDTimer() {
@@ -102,26 +102,26 @@ TDTimer::~TDTimer() {
 }
 
 void TDTimer::SetActiveOnly(bool Value) {
-  if (FActiveOnly == Value)
+  if (ActiveOnly_ == Value)
     return;
-  FActiveOnly = Value;
+  ActiveOnly_ = Value;
   const TDIdleTimer* driver = TDIdleTimer::Instance();
   const bool active = driver ? driver->ApplicationActive() : GuiApplicationActive();
-  if (!FRunning)
+  if (!Running_)
     return;
   if (Value && !active)
     Suspend();
   // Suspended only stands for the application being inactive, which no longer concerns this
   // timer: it runs on from now instead of counting the pause as lost steps.
-  else if (!Value && FSuspended)
+  else if (!Value && Suspended_)
     Resume();
 }
 
 void TDTimer::SetEnabled(bool Value) {
-  if (FEnabled == Value)
+  if (Enabled_ == Value)
     return;
-  FEnabled = Value;
-  if (FLoading)
+  Enabled_ = Value;
+  if (Loading_)
     return;
   if (Value)
     Start();
@@ -131,89 +131,89 @@ void TDTimer::SetEnabled(bool Value) {
 
 void TDTimer::SetInterval(std::uint32_t Value) {
   Value = std::max<std::uint32_t>(1, Value);
-  if (FInterval == Value)
+  if (Interval_ == Value)
     return;
-  FInterval = Value;
+  Interval_ = Value;
   UpdateStep();
 }
 
 void TDTimer::SetEventStep(TEventStep Value) {
-  if (FEventStep == Value)
+  if (EventStep_ == Value)
     return;
-  FEventStep = Value;
+  EventStep_ = Value;
   UpdateStep();
 }
 
 void TDTimer::UpdateStep() {
   const TTicks frequency = TickFrequency();
-  switch (FEventStep) {
+  switch (EventStep_) {
   case esFrequency:
-    FStep = MulDivRound(frequency, 1, FInterval);
+    Step_ = MulDivRound(frequency, 1, Interval_);
     break;
   case esCPU:
-    FStep = FInterval;
+    Step_ = Interval_;
     break;
   case esInterval:
   default:
-    FStep = MulDivRound(FInterval, frequency, 1000);
+    Step_ = MulDivRound(Interval_, frequency, 1000);
     break;
   }
-  FStep = std::max<TTicks>(1, FStep);
-  if (FRunning)
+  Step_ = std::max<TTicks>(1, Step_);
+  if (Running_)
     if (TDIdleTimer* driver = TDIdleTimer::Instance())
       driver->Wake();
 }
 
 void TDTimer::Loaded() {
-  FLoading = false;
-  if (FEnabled)
+  Loading_ = false;
+  if (Enabled_)
     Start();
 }
 
 void TDTimer::Start() {
   Stop();
-  FMeasuredFrequency = 0;
-  FWindowCount = 0;
-  FDueBase = 0;
-  FWindowStart = 0;
-  FPreviousEvent = TickCount();
-  FElapsed = 0;
-  FHandlerTime = 0;
-  FIdleTime = 0;
-  FHandlerSum = 0;
-  FIdleSum = 0;
-  FStepsElapsed = 1;
-  FLostSteps = 0;
-  FLostStepsLastSecond = 0;
-  FCPUUsage = 0;
-  FCPUUsageAverage = 0;
-  FEventCount = 0;
+  MeasuredFrequency_ = 0;
+  WindowCount_ = 0;
+  DueBase_ = 0;
+  WindowStart_ = 0;
+  PreviousEvent_ = TickCount();
+  Elapsed_ = 0;
+  HandlerTime_ = 0;
+  IdleTime_ = 0;
+  HandlerSum_ = 0;
+  IdleSum_ = 0;
+  StepsElapsed_ = 1;
+  LostSteps_ = 0;
+  LostStepsLastSecond_ = 0;
+  CPUUsage_ = 0;
+  CPUUsageAverage_ = 0;
+  EventCount_ = 0;
   const TDIdleTimer* driver = TDIdleTimer::Instance();
-  if (!FActiveOnly || (driver ? driver->ApplicationActive() : GuiApplicationActive()))
+  if (!ActiveOnly_ || (driver ? driver->ApplicationActive() : GuiApplicationActive()))
     Resume();
   else
     // Started while the application is inactive: paused until it becomes active.
     Suspend();
-  FRunning = true;
+  Running_ = true;
 }
 
 void TDTimer::Stop() {
-  if (FRunning)
+  if (Running_)
     Suspend();
-  FRunning = false;
+  Running_ = false;
 }
 
 void TDTimer::Resume() {
   const TTicks now = TickCount();
-  FDueBase = now;
-  FWindowStart = now;
-  FSuspended = false;
+  DueBase_ = now;
+  WindowStart_ = now;
+  Suspended_ = false;
   if (TDIdleTimer* driver = TDIdleTimer::Instance())
     driver->Wake();
 }
 
 bool TDTimer::Checked() const noexcept {
-  return FEnabled && FRunning && !(FSuspended && FActiveOnly) && !FInHandler;
+  return Enabled_ && Running_ && !(Suspended_ && ActiveOnly_) && !InHandler_;
 }
 
 void TDTimer::Dispatch(const TDTimerEvent& Handler) {
@@ -238,11 +238,11 @@ TDIdleTimer* TDIdleTimer::Instance() noexcept {
 }
 
 TDIdleTimer::TDIdleTimer(TKey)
-    : FActive(GuiApplicationActive()), FWakeUp(std::make_unique<QTimer>()) {
-  FWakeUp->setSingleShot(true);
-  FWakeUp->setTimerType(Qt::PreciseTimer);
+    : Active_(GuiApplicationActive()), WakeUp_(std::make_unique<QTimer>()) {
+  WakeUp_->setSingleShot(true);
+  WakeUp_->setTimerType(Qt::PreciseTimer);
   // Nothing may pass into the event loop: a failure of the round itself is logged.
-  QObject::connect(FWakeUp.get(), &QTimer::timeout, [this] {
+  QObject::connect(WakeUp_.get(), &QTimer::timeout, [this] {
     try {
       Idle();
     } catch (const std::exception& E) {
@@ -250,7 +250,7 @@ TDIdleTimer::TDIdleTimer(TKey)
     }
   });
   if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-    QObject::connect(application, &QGuiApplication::applicationStateChanged, FWakeUp.get(),
+    QObject::connect(application, &QGuiApplication::applicationStateChanged, WakeUp_.get(),
                      [this](Qt::ApplicationState State) {
                        try {
                          ApplicationStateChanged(State == Qt::ApplicationActive);
@@ -258,7 +258,7 @@ TDIdleTimer::TDIdleTimer(TKey)
                          ReportException(E);
                        }
                      });
-  FChecksEnd = TickCount();
+  ChecksEnd_ = TickCount();
 }
 
 TDIdleTimer::~TDIdleTimer() = default;
@@ -267,7 +267,7 @@ void TDIdleTimer::Register(TDTimer& Timer) {
   if (!Driver)
     Driver = std::make_unique<TDIdleTimer>(TKey{});
   try {
-    Driver->FTimers.push_back(&Timer);
+    Driver->Timers_.push_back(&Timer);
   } catch (...) {
     FreeWhenUnused();
     throw;
@@ -277,11 +277,11 @@ void TDIdleTimer::Register(TDTimer& Timer) {
 void TDIdleTimer::Unregister(TDTimer& Timer) noexcept {
   if (!Driver)
     return;
-  std::vector<TDTimer*>& timers = Driver->FTimers;
+  std::vector<TDTimer*>& timers = Driver->Timers_;
   const auto slot = std::find(timers.begin(), timers.end(), &Timer);
   if (slot == timers.end())
     return;
-  if (Driver->FDepth > 0)
+  if (Driver->Depth_ > 0)
     *slot = nullptr;
   else
     timers.erase(slot);
@@ -289,20 +289,20 @@ void TDIdleTimer::Unregister(TDTimer& Timer) noexcept {
 }
 
 void TDIdleTimer::FreeWhenUnused() noexcept {
-  if (!Driver || Driver->FDepth > 0)
+  if (!Driver || Driver->Depth_ > 0)
     return;
   Driver->Compact();
-  if (Driver->FTimers.empty())
+  if (Driver->Timers_.empty())
     Driver.reset();
 }
 
 void TDIdleTimer::Compact() noexcept {
-  std::erase(FTimers, nullptr);
+  std::erase(Timers_, nullptr);
 }
 
 std::vector<TDTimer*> TDIdleTimer::Timers() const {
   std::vector<TDTimer*> timers;
-  for (TDTimer* timer : FTimers)
+  for (TDTimer* timer : Timers_)
     if (timer)
       timers.push_back(timer);
   return timers;
@@ -310,41 +310,41 @@ std::vector<TDTimer*> TDIdleTimer::Timers() const {
 
 bool TDIdleTimer::Idle() {
   const TTicks start = TickCount();
-  FIdleTime = start - FChecksEnd;
-  FWakeRequested = false;
+  IdleTime_ = start - ChecksEnd_;
+  WakeRequested_ = false;
   TRound round;
   {
-    const TDepthScope depth(FDepth);
+    const TDepthScope depth(Depth_);
     // By index: handlers may add timers, which are checked in this round too.
-    for (std::size_t i = 0; i < FTimers.size(); ++i)
+    for (std::size_t i = 0; i < Timers_.size(); ++i)
       CheckTimer(i, round);
   }
 
   const TTicks end = TickCount();
-  FLoopTime = end - start;
-  FChecksEnd = end;
-  const TTicks total = SaturatedAdd(FLoopTime, FIdleTime);
+  LoopTime_ = end - start;
+  ChecksEnd_ = end;
+  const TTicks total = SaturatedAdd(LoopTime_, IdleTime_);
   if (total > 0)
-    FCPUUsage = Share(FLoopTime, total);
-  FLoopSum = SaturatedAdd(FLoopSum, FLoopTime);
-  FIdleSum = SaturatedAdd(FIdleSum, FIdleTime);
-  const TTicks sums = SaturatedAdd(FLoopSum, FIdleSum);
+    CPUUsage_ = Share(LoopTime_, total);
+  LoopSum_ = SaturatedAdd(LoopSum_, LoopTime_);
+  IdleSum_ = SaturatedAdd(IdleSum_, IdleTime_);
+  const TTicks sums = SaturatedAdd(LoopSum_, IdleSum_);
   if (sums >= TickFrequency()) {
-    FCPUUsageAverage = Share(FLoopSum, sums);
-    FLoopSum = 0;
-    FIdleSum = 0;
+    CPUUsageAverage_ = Share(LoopSum_, sums);
+    LoopSum_ = 0;
+    IdleSum_ = 0;
   }
 
   const bool done = !round.Pending;
-  if (FDepth == 0) {
+  if (Depth_ == 0) {
     Compact();
-    if (FTimers.empty()) {
+    if (Timers_.empty()) {
       // The handlers destroyed every timer: free the driver, which is this object.
       Driver.reset();
       return done;
     }
   }
-  if (FWakeRequested)
+  if (WakeRequested_)
     Arm(TickCount());
   else if (round.Pending)
     Arm(round.NearestDue);
@@ -354,68 +354,68 @@ bool TDIdleTimer::Idle() {
 }
 
 void TDIdleTimer::CheckTimer(std::size_t Index, TRound& Round) {
-  TDTimer* const timer = FTimers[Index];
+  TDTimer* const timer = Timers_[Index];
   if (!timer || !timer->Checked())
     return;
   TDTimer& t = *timer;
   const TTicks now = TickCount();
-  t.FIdleTime = now - t.FHandlerEnd;
-  const TTicks sinceDueBase = now - t.FDueBase;
-  if (t.FEventStep == esCPU)
-    t.FStep = std::max<TTicks>(
-        1, MulDivRound(t.FHandlerTime, 100, std::max<std::uint32_t>(1, t.FInterval)));
+  t.IdleTime_ = now - t.HandlerEnd_;
+  const TTicks sinceDueBase = now - t.DueBase_;
+  if (t.EventStep_ == esCPU)
+    t.Step_ = std::max<TTicks>(
+        1, MulDivRound(t.HandlerTime_, 100, std::max<std::uint32_t>(1, t.Interval_)));
 
-  if (sinceDueBase > 0 && sinceDueBase >= t.FStep - EarlyTolerance()) {
+  if (sinceDueBase > 0 && sinceDueBase >= t.Step_ - EarlyTolerance()) {
     const TTicks frequency = TickFrequency();
-    if (t.FWindowCount < std::numeric_limits<std::uint32_t>::max())
-      ++t.FWindowCount;
+    if (t.WindowCount_ < std::numeric_limits<std::uint32_t>::max())
+      ++t.WindowCount_;
     // The window is at least one second long, so never empty.
-    const TTicks window = now - t.FWindowStart;
+    const TTicks window = now - t.WindowStart_;
     if (window >= frequency) {
-      t.FMeasuredFrequency = RatePerThousandSeconds(t.FWindowCount, window);
-      t.FWindowCount = 0;
-      t.FWindowStart = now;
+      t.MeasuredFrequency_ = RatePerThousandSeconds(t.WindowCount_, window);
+      t.WindowCount_ = 0;
+      t.WindowStart_ = now;
     }
     // Whole steps since the due base; the due base moves by them, so the phase is kept.
-    const TTicks steps = std::max<TTicks>(1, sinceDueBase / t.FStep);
-    t.FStepsElapsed = Saturated32(steps);
+    const TTicks steps = std::max<TTicks>(1, sinceDueBase / t.Step_);
+    t.StepsElapsed_ = Saturated32(steps);
     if (steps > 1)
-      t.FLostSteps = Saturated32(static_cast<TTicks>(t.FLostSteps) + (steps - 1));
-    t.FDueBase = SaturatedAdd(t.FDueBase, Saturated(static_cast<__int128>(steps) * t.FStep));
-    t.FElapsed = now - t.FPreviousEvent;
-    t.FPreviousEvent = now;
+      t.LostSteps_ = Saturated32(static_cast<TTicks>(t.LostSteps_) + (steps - 1));
+    t.DueBase_ = SaturatedAdd(t.DueBase_, Saturated(static_cast<__int128>(steps) * t.Step_));
+    t.Elapsed_ = now - t.PreviousEvent_;
+    t.PreviousEvent_ = now;
 
     // A handler may run an event loop of its own (a modal dialog): the other timers keep firing
     // there, from rounds that skip this one.
-    t.FInHandler = true;
+    t.InHandler_ = true;
     Arm(NearestDue());
     t.Dispatch(t.OnTimer);
-    if (!FTimers[Index])
+    if (!Timers_[Index])
       return; // destroyed by its handler
-    t.FInHandler = false;
+    t.InHandler_ = false;
 
-    t.FHandlerEnd = TickCount();
-    t.FHandlerTime = t.FHandlerEnd - now;
-    const TTicks total = SaturatedAdd(t.FHandlerTime, t.FIdleTime);
+    t.HandlerEnd_ = TickCount();
+    t.HandlerTime_ = t.HandlerEnd_ - now;
+    const TTicks total = SaturatedAdd(t.HandlerTime_, t.IdleTime_);
     if (total > 0)
-      t.FCPUUsage = Share(t.FHandlerTime, total);
-    t.FHandlerSum = SaturatedAdd(t.FHandlerSum, t.FHandlerTime);
-    t.FIdleSum = SaturatedAdd(t.FIdleSum, t.FIdleTime);
-    const TTicks sums = SaturatedAdd(t.FHandlerSum, t.FIdleSum);
+      t.CPUUsage_ = Share(t.HandlerTime_, total);
+    t.HandlerSum_ = SaturatedAdd(t.HandlerSum_, t.HandlerTime_);
+    t.IdleSum_ = SaturatedAdd(t.IdleSum_, t.IdleTime_);
+    const TTicks sums = SaturatedAdd(t.HandlerSum_, t.IdleSum_);
     if (sums >= frequency) {
-      t.FCPUUsageAverage = Share(t.FHandlerSum, sums);
-      t.FLostStepsLastSecond = t.FLostSteps;
-      t.FLostSteps = 0;
-      t.FHandlerSum = 0;
-      t.FIdleSum = 0;
+      t.CPUUsageAverage_ = Share(t.HandlerSum_, sums);
+      t.LostStepsLastSecond_ = t.LostSteps_;
+      t.LostSteps_ = 0;
+      t.HandlerSum_ = 0;
+      t.IdleSum_ = 0;
     }
-    ++t.FEventCount;
+    ++t.EventCount_;
   }
 
   // A timer its handler stopped is no longer pending.
   if (!t.Checked())
     return;
-  const TTicks due = SaturatedAdd(t.FDueBase, t.FStep);
+  const TTicks due = SaturatedAdd(t.DueBase_, t.Step_);
   if (!Round.Pending || due < Round.NearestDue) {
     Round.NearestDue = due;
     Round.Pending = true;
@@ -424,9 +424,9 @@ void TDIdleTimer::CheckTimer(std::size_t Index, TRound& Round) {
 
 std::optional<TTicks> TDIdleTimer::NearestDue() const {
   std::optional<TTicks> nearest;
-  for (const TDTimer* timer : FTimers)
+  for (const TDTimer* timer : Timers_)
     if (timer && timer->Checked()) {
-      const TTicks due = SaturatedAdd(timer->FDueBase, timer->FStep);
+      const TTicks due = SaturatedAdd(timer->DueBase_, timer->Step_);
       if (!nearest || due < *nearest)
         nearest = due;
     }
@@ -434,14 +434,14 @@ std::optional<TTicks> TDIdleTimer::NearestDue() const {
 }
 
 void TDIdleTimer::Wake() {
-  FWakeRequested = true;
+  WakeRequested_ = true;
   Arm(TickCount());
 }
 
 void TDIdleTimer::Arm(std::optional<TTicks> Due) {
   if (!Due) {
-    FWait.reset();
-    FWakeUp->stop();
+    Wait_.reset();
+    WakeUp_->stop();
     return;
   }
   const TTicks remaining = *Due - TickCount();
@@ -450,23 +450,23 @@ void TDIdleTimer::Arm(std::optional<TTicks> Due) {
                                 ? 0
                                 : std::min<TTicks>(MulDivRound(remaining, 1000, TickFrequency()),
                                                    std::numeric_limits<int>::max());
-  FWait = wait;
+  Wait_ = wait;
   if (QCoreApplication::instance())
-    FWakeUp->start(static_cast<int>(wait));
+    WakeUp_->start(static_cast<int>(wait));
 }
 
 void TDIdleTimer::ApplicationStateChanged(bool Active) {
-  if (FActive == Active)
+  if (Active_ == Active)
     return;
-  FActive = Active;
+  Active_ = Active;
   {
-    const TDepthScope depth(FDepth);
-    for (std::size_t i = 0; i < FTimers.size(); ++i) {
-      TDTimer* const timer = FTimers[i];
+    const TDepthScope depth(Depth_);
+    for (std::size_t i = 0; i < Timers_.size(); ++i) {
+      TDTimer* const timer = Timers_[i];
       if (!timer)
         continue;
       timer->Dispatch(Active ? timer->OnActivate : timer->OnDeactivate);
-      if (!FTimers[i] || !timer->FRunning || !timer->FActiveOnly)
+      if (!Timers_[i] || !timer->Running_ || !timer->ActiveOnly_)
         continue;
       if (Active)
         timer->Resume();

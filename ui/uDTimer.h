@@ -48,17 +48,17 @@ class TDTimer {
 
   // Properties. Setting a property to the value it has does nothing.
 
-  bool ActiveOnly() const noexcept { return FActiveOnly; }
+  bool ActiveOnly() const noexcept { return ActiveOnly_; }
   // Pauses the timer while the application is not active: set while the timer runs and the
   // application is inactive, it suspends the timer.
   void SetActiveOnly(bool Value);
-  bool Enabled() const noexcept { return FEnabled; }
+  bool Enabled() const noexcept { return Enabled_; }
   // Starts (true) or stops (false) the timer; while it is loading, only stores the value.
   void SetEnabled(bool Value);
-  std::uint32_t Interval() const noexcept { return FInterval; }
+  std::uint32_t Interval() const noexcept { return Interval_; }
   // Stores max(1, Value) and recomputes Step.
   void SetInterval(std::uint32_t Value);
-  TEventStep EventStep() const noexcept { return FEventStep; }
+  TEventStep EventStep() const noexcept { return EventStep_; }
   // Stores Value and recomputes Step.
   void SetEventStep(TEventStep Value);
 
@@ -73,8 +73,8 @@ class TDTimer {
   // Building a timer from a description: BeginLoading before the properties are set, Loaded after.
   // While loading, SetEnabled only stores its value; Loaded ends loading and starts the timer when
   // it is Enabled.
-  void BeginLoading() noexcept { FLoading = true; }
-  bool Loading() const noexcept { return FLoading; }
+  void BeginLoading() noexcept { Loading_ = true; }
+  bool Loading() const noexcept { return Loading_; }
   void Loaded();
 
   // Stops, resets the measurements and runs: counting from now unless it is ActiveOnly and the
@@ -85,40 +85,40 @@ class TDTimer {
   // Counts the next firing from now and stops being suspended.
   void Resume();
   // Marks the timer paused; an ActiveOnly timer is not checked until it resumes.
-  void Suspend() noexcept { FSuspended = true; }
+  void Suspend() noexcept { Suspended_ = true; }
 
   // Run-time state. Times are in ticks of the tick counter.
 
-  bool Running() const noexcept { return FRunning; }
+  bool Running() const noexcept { return Running_; }
   // Paused because the application is inactive (or stopped).
-  bool Suspended() const noexcept { return FSuspended; }
+  bool Suspended() const noexcept { return Suspended_; }
   // The period; at least 1.
-  TTicks Step() const noexcept { return FStep; }
+  TTicks Step() const noexcept { return Step_; }
   // The time the next firing is counted from: its due time is DueBase + Step.
-  TTicks DueBase() const noexcept { return FDueBase; }
-  TTicks PreviousEvent() const noexcept { return FPreviousEvent; }
+  TTicks DueBase() const noexcept { return DueBase_; }
+  TTicks PreviousEvent() const noexcept { return PreviousEvent_; }
   // The time between the last two firings.
-  TTicks Elapsed() const noexcept { return FElapsed; }
+  TTicks Elapsed() const noexcept { return Elapsed_; }
   // When the last handler returned, how long it took, and the time from its end to the next check.
-  TTicks HandlerEnd() const noexcept { return FHandlerEnd; }
-  TTicks HandlerTime() const noexcept { return FHandlerTime; }
-  TTicks IdleTime() const noexcept { return FIdleTime; }
+  TTicks HandlerEnd() const noexcept { return HandlerEnd_; }
+  TTicks HandlerTime() const noexcept { return HandlerTime_; }
+  TTicks IdleTime() const noexcept { return IdleTime_; }
 
   // Measurements, reset by Start.
 
   // Firings per second × 1000 over the last window of at least one second; 0 before the first.
-  std::int32_t MeasuredFrequency() const noexcept { return FMeasuredFrequency; }
+  std::int32_t MeasuredFrequency() const noexcept { return MeasuredFrequency_; }
   // Whole steps covered by the last firing; at least 1.
-  std::uint32_t StepsElapsed() const noexcept { return FStepsElapsed; }
+  std::uint32_t StepsElapsed() const noexcept { return StepsElapsed_; }
   // Steps skipped since the last one-second summary, and as they were at that summary.
-  std::uint32_t LostSteps() const noexcept { return FLostSteps; }
-  std::uint32_t LostStepsLastSecond() const noexcept { return FLostStepsLastSecond; }
+  std::uint32_t LostSteps() const noexcept { return LostSteps_; }
+  std::uint32_t LostStepsLastSecond() const noexcept { return LostStepsLastSecond_; }
   // The handler's share of the time in tenths of a percent: of the last firing, and averaged
   // over at least one second.
-  std::int32_t CPUUsage() const noexcept { return FCPUUsage; }
-  std::int32_t CPUUsageAverage() const noexcept { return FCPUUsageAverage; }
+  std::int32_t CPUUsage() const noexcept { return CPUUsage_; }
+  std::int32_t CPUUsageAverage() const noexcept { return CPUUsageAverage_; }
   // Firings since the start.
-  std::uint64_t EventCount() const noexcept { return FEventCount; }
+  std::uint64_t EventCount() const noexcept { return EventCount_; }
 
  private:
   friend class TDIdleTimer;
@@ -132,34 +132,34 @@ class TDTimer {
   // Calls Handler, reporting what it raises.
   void Dispatch(const TDTimerEvent& Handler);
 
-  bool FActiveOnly = false;
-  bool FEnabled = true;
-  std::uint32_t FInterval = 1000;
-  TEventStep FEventStep = esInterval;
-  bool FLoading = false;
+  bool ActiveOnly_ = false;
+  bool Enabled_ = true;
+  std::uint32_t Interval_ = 1000;
+  TEventStep EventStep_ = esInterval;
+  bool Loading_ = false;
 
-  bool FRunning = false;
-  bool FSuspended = false;
-  bool FInHandler = false;
-  TTicks FStep = 1;
-  TTicks FDueBase = 0;
-  TTicks FPreviousEvent = 0;
-  TTicks FElapsed = 0;
-  TTicks FWindowStart = 0;
-  std::uint32_t FWindowCount = 0;
-  TTicks FHandlerEnd = 0;
-  TTicks FHandlerTime = 0;
-  TTicks FIdleTime = 0;
-  TTicks FHandlerSum = 0;
-  TTicks FIdleSum = 0;
+  bool Running_ = false;
+  bool Suspended_ = false;
+  bool InHandler_ = false;
+  TTicks Step_ = 1;
+  TTicks DueBase_ = 0;
+  TTicks PreviousEvent_ = 0;
+  TTicks Elapsed_ = 0;
+  TTicks WindowStart_ = 0;
+  std::uint32_t WindowCount_ = 0;
+  TTicks HandlerEnd_ = 0;
+  TTicks HandlerTime_ = 0;
+  TTicks IdleTime_ = 0;
+  TTicks HandlerSum_ = 0;
+  TTicks IdleSum_ = 0;
 
-  std::int32_t FMeasuredFrequency = 0;
-  std::uint32_t FStepsElapsed = 1;
-  std::uint32_t FLostSteps = 0;
-  std::uint32_t FLostStepsLastSecond = 0;
-  std::int32_t FCPUUsage = 0;
-  std::int32_t FCPUUsageAverage = 0;
-  std::uint64_t FEventCount = 0;
+  std::int32_t MeasuredFrequency_ = 0;
+  std::uint32_t StepsElapsed_ = 1;
+  std::uint32_t LostSteps_ = 0;
+  std::uint32_t LostStepsLastSecond_ = 0;
+  std::int32_t CPUUsage_ = 0;
+  std::int32_t CPUUsageAverage_ = 0;
+  std::uint64_t EventCount_ = 0;
 };
 
 // The shared driver of every timer. It exists while at least one timer exists. It follows the
@@ -188,17 +188,17 @@ class TDIdleTimer {
   std::vector<TDTimer*> Timers() const;
   // Milliseconds until the armed wake-up, as armed after the last round or change; nothing when
   // no wake-up is armed.
-  std::optional<std::int64_t> Wait() const noexcept { return FWait; }
+  std::optional<std::int64_t> Wait() const noexcept { return Wait_; }
   // Whether the application is active, as the last activation change told.
-  bool ApplicationActive() const noexcept { return FActive; }
+  bool ApplicationActive() const noexcept { return Active_; }
 
   // The idle-loop figures: the time between the last two rounds, the time the last round's checks
   // took, and the rounds' share of the time in tenths of a percent, of the last round and averaged
   // over at least one second.
-  TTicks IdleTime() const noexcept { return FIdleTime; }
-  TTicks LoopTime() const noexcept { return FLoopTime; }
-  std::int32_t CPUUsage() const noexcept { return FCPUUsage; }
-  std::int32_t CPUUsageAverage() const noexcept { return FCPUUsageAverage; }
+  TTicks IdleTime() const noexcept { return IdleTime_; }
+  TTicks LoopTime() const noexcept { return LoopTime_; }
+  std::int32_t CPUUsage() const noexcept { return CPUUsage_; }
+  std::int32_t CPUUsageAverage() const noexcept { return CPUUsageAverage_; }
 
  private:
   friend class TDTimer;
@@ -223,18 +223,18 @@ class TDIdleTimer {
   void ApplicationStateChanged(bool Active);
   void Compact() noexcept;
 
-  std::vector<TDTimer*> FTimers; // slots of timers destroyed during a round are null
-  int FDepth = 0;                // rounds and activation dispatches running
-  bool FWakeRequested = false;
-  bool FActive = true;
-  std::unique_ptr<QTimer> FWakeUp;
-  std::optional<std::int64_t> FWait;
+  std::vector<TDTimer*> Timers_; // slots of timers destroyed during a round are null
+  int Depth_ = 0;                // rounds and activation dispatches running
+  bool WakeRequested_ = false;
+  bool Active_ = true;
+  std::unique_ptr<QTimer> WakeUp_;
+  std::optional<std::int64_t> Wait_;
 
-  TTicks FChecksEnd = 0;
-  TTicks FIdleTime = 0;
-  TTicks FLoopTime = 0;
-  TTicks FLoopSum = 0;
-  TTicks FIdleSum = 0;
-  std::int32_t FCPUUsage = 0;
-  std::int32_t FCPUUsageAverage = 0;
+  TTicks ChecksEnd_ = 0;
+  TTicks IdleTime_ = 0;
+  TTicks LoopTime_ = 0;
+  TTicks LoopSum_ = 0;
+  TTicks IdleSum_ = 0;
+  std::int32_t CPUUsage_ = 0;
+  std::int32_t CPUUsageAverage_ = 0;
 };

@@ -3,6 +3,7 @@
 #include "app/uMain.h"
 #include "expr/uDEdit.h"
 #include "expr/uParserMsg.h"
+#include "support/NumberFormat.h"
 #include "text/uOutputFormat.h"
 #include "ui/uColors.h"
 #include "ui/uDesktopColors.h"
@@ -20,10 +21,6 @@ namespace {
 class TMainForm : public testing::Test {
  protected:
   void SetUp() override {
-    SavedDecimal = DecimalSep;
-    SavedThousand = ThousandSep;
-    DecimalSep = ".";
-    ThousandSep = ",";
     PreviousBox = SetExceptionBox([this](const std::exception& E) { Boxes.push_back(E.what()); });
     Form = std::make_unique<TfMain>();
     Form->show();
@@ -31,8 +28,6 @@ class TMainForm : public testing::Test {
   void TearDown() override {
     Form.reset();
     SetExceptionBox(PreviousBox);
-    DecimalSep = SavedDecimal;
-    ThousandSep = SavedThousand;
   }
 
   // Replaces the field's text by typing: select all, then the keys of Text (Backspace for none).
@@ -53,7 +48,7 @@ class TMainForm : public testing::Test {
   std::vector<std::string> Boxes;
 
  private:
-  std::string SavedDecimal, SavedThousand;
+  TNumberFormatGuard Format_{PointLocale};
   TExceptionBox PreviousBox;
 };
 

@@ -7,9 +7,13 @@
 //     KILLAT > 0 the program kills itself with SIGKILL just before its KILLAT-th file operation.
 //     Prints "operations=N rename=R" when it ends normally: the number of file operations, and
 //     the number of the one that put the written file in place.
+//   envprobe saveini FILE KEYS KILLAT
+//     loads the ini file FILE, adds KEYS keys to its section "New" and saves it, killing itself
+//     as "write" does; prints "operations=N rename=R" in the same way.
 
 #include "app/uStartup.h"
 #include "env/uFile.h"
+#include "env/uIni.h"
 #include "env/uPaths.h"
 #include "env/uProjectInfo.h"
 #include "platform/uFileOps.h"
@@ -26,7 +30,7 @@ namespace {
 // The platform's operations, counted; the KillAt-th one is never reached.
 class TKillingOps : public TFileOps {
  public:
-  explicit TKillingOps(long KillAt) : FKillAt(KillAt) {}
+  explicit TKillingOps(long KillAt) : KillAt_(KillAt) {}
 
   int Open(const std::string& Path, int Flags, int Mode, int& Handle) override {
     Step();
@@ -60,7 +64,7 @@ class TKillingOps : public TFileOps {
   }
   int Rename(const std::string& Source, const std::string& Dest, bool NoReplace) override {
     Step();
-    FRenamed = FCount;
+    Renamed_ = Count_;
     return TFileOps::Rename(Source, Dest, NoReplace);
   }
   int CreateUnique(std::string& Template, int& Handle) override {
@@ -68,18 +72,18 @@ class TKillingOps : public TFileOps {
     return TFileOps::CreateUnique(Template, Handle);
   }
 
-  long Count() const noexcept { return FCount; }
-  long Renamed() const noexcept { return FRenamed; }
+  long Count() const noexcept { return Count_; }
+  long Renamed() const noexcept { return Renamed_; }
 
  private:
   void Step() {
-    if (++FCount == FKillAt)
+    if (++Count_ == KillAt_)
       std::raise(SIGKILL);
   }
 
-  long FKillAt;
-  long FCount = 0;
-  long FRenamed = 0;
+  long KillAt_;
+  long Count_ = 0;
+  long Renamed_ = 0;
 };
 
 int PrintPaths() {
@@ -127,6 +131,19 @@ int Write(const char* FileName, long Size, long KillAt) {
   return written ? 0 : 1;
 }
 
+int SaveIni(const char* FileName, long Keys, long KillAt) {
+  TDIniFile ini;
+  ini.Load(FileName);
+  for (long key = 0; key < Keys; ++key)
+    ini.WriteNum("New", "Key" + std::to_string(key), std::int32_t(key));
+  TKillingOps ops(KillAt);
+  SetFileOps(&ops);
+  const bool saved = ini.Save();
+  SetFileOps(nullptr);
+  std::printf("operations=%ld rename=%ld\n", ops.Count(), ops.Renamed());
+  return saved ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -136,6 +153,10 @@ int main(int argc, char** argv) {
     return PrintPaths();
   if (command == "write" && argc == 5)
     return Write(argv[2], std::atol(argv[3]), std::atol(argv[4]));
-  std::fputs("usage: envprobe paths | envprobe write FILE SIZE KILLAT\n", stderr);
+  if (command == "saveini" && argc == 5)
+    return SaveIni(argv[2], std::atol(argv[3]), std::atol(argv[4]));
+  std::fputs("usage: envprobe paths | envprobe write FILE SIZE KILLAT | "
+             "envprobe saveini FILE KEYS KILLAT\n",
+             stderr);
   return 2;
 }

@@ -40,7 +40,7 @@ class TReportRecorder {
  public:
   TReportRecorder() {
     SetMainLog(std::make_unique<TSink>(Log));
-    FPrevious = SetShowQueuedMessage([this](const std::string& Text, const TArrayOfString& Params,
+    Previous_ = SetShowQueuedMessage([this](const std::string& Text, const TArrayOfString& Params,
                                             bool, TMessageLevel Level,
                                             const TArrayOfString& Buttons, std::uint16_t) {
       Questions.push_back({ReplaceParams(Text, Params), Buttons, Level});
@@ -50,7 +50,7 @@ class TReportRecorder {
   TReportRecorder(const TReportRecorder&) = delete;
   TReportRecorder& operator=(const TReportRecorder&) = delete;
   ~TReportRecorder() {
-    SetShowQueuedMessage(std::move(FPrevious));
+    SetShowQueuedMessage(std::move(Previous_));
     SetMainLog(nullptr);
   }
 
@@ -80,16 +80,16 @@ class TReportRecorder {
  private:
   class TSink : public TLog {
    public:
-    explicit TSink(std::vector<std::string>& Lines) : FLines(Lines) {}
+    explicit TSink(std::vector<std::string>& Lines) : Lines_(Lines) {}
     void Add(const std::string& Line, TMessageLevel Level) override {
-      FLines.push_back(MessageLevelCaption(Level) + ": " + Line);
+      Lines_.push_back(MessageLevelCaption(Level) + ": " + Line);
     }
 
    private:
-    std::vector<std::string>& FLines;
+    std::vector<std::string>& Lines_;
   };
 
-  TShowQueuedMessage FPrevious;
+  TShowQueuedMessage Previous_;
 };
 
 // The operations of the platform layer that TFaultyOps can fail.
@@ -152,13 +152,13 @@ class TFaultyOps : public TFileOps {
 // Installs operations for its lifetime.
 class TFileOpsScope {
  public:
-  explicit TFileOpsScope(TFileOps& Ops) : FPrevious(SetFileOps(&Ops)) {}
+  explicit TFileOpsScope(TFileOps& Ops) : Previous_(SetFileOps(&Ops)) {}
   TFileOpsScope(const TFileOpsScope&) = delete;
   TFileOpsScope& operator=(const TFileOpsScope&) = delete;
-  ~TFileOpsScope() { SetFileOps(FPrevious); }
+  ~TFileOpsScope() { SetFileOps(Previous_); }
 
  private:
-  TFileOps* FPrevious;
+  TFileOps* Previous_;
 };
 
 // Puts every path variable, the log file name and the environment list back at the end.
@@ -166,17 +166,17 @@ class TPathsGuard {
  public:
   TPathsGuard() {
     for (std::size_t i = 0; i < std::size(Paths); ++i)
-      FSaved[i] = *Paths[i];
-    FLogFileName = MainLogFileName();
-    FEnvironment = EnvironmentList;
+      Saved_[i] = *Paths[i];
+    LogFileName_ = MainLogFileName();
+    Environment_ = EnvironmentList;
   }
   TPathsGuard(const TPathsGuard&) = delete;
   TPathsGuard& operator=(const TPathsGuard&) = delete;
   ~TPathsGuard() {
     for (std::size_t i = 0; i < std::size(Paths); ++i)
-      *Paths[i] = FSaved[i];
-    SetMainLogFileName(FLogFileName);
-    EnvironmentList = FEnvironment;
+      *Paths[i] = Saved_[i];
+    SetMainLogFileName(LogFileName_);
+    EnvironmentList = Environment_;
   }
 
  private:
@@ -186,9 +186,9 @@ class TPathsGuard {
       &AppTempDir,       &UserAppDataDir, &AppDataDir, &LocalAppDataDir, &MainIniFileName,
       &LocalIniFileName, &DocumentsDir,
   };
-  std::string FSaved[std::size(Paths)];
-  std::string FLogFileName;
-  std::vector<TStringPair> FEnvironment;
+  std::string Saved_[std::size(Paths)];
+  std::string LogFileName_;
+  std::vector<TStringPair> Environment_;
 };
 
 // The number of open descriptors of the process.

@@ -40,7 +40,11 @@ TEST(TMessageCatalogue, RowsTheReaderWrites) {
       {41, "1 {", -Max, Max, comments,
        "[Error] (1, 4..4): Unexpected end of file in comment started on line 1"},
       {43, "1 1", -Max, Max, {}, "[Error] (1, 3..4): Line too long, unused chars"},
-      {45, std::string(300, '('), -Max, Max, {},
+      {45,
+       std::string(300, '('),
+       -Max,
+       Max,
+       {},
        "[Error] (1, 257..258): Nesting too deep: more than 256 levels"},
   };
   for (const auto& row : rows) {

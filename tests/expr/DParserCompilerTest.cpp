@@ -3,6 +3,7 @@
 #include "expr/functions/uNamespace.h"
 #include "expr/uDParser.h"
 #include "platform/uExceptions.h"
+#include "support/NumberFormat.h"
 #include "text/uOutputFormat.h"
 
 #include <gtest/gtest.h>
@@ -18,26 +19,10 @@ using TLines = std::vector<std::string>;
 
 constexpr long double Inf = std::numeric_limits<long double>::infinity();
 
-// Whole-number text in the tests is plain: no grouping, "." as the decimal point.
+// Every test starts from the point locale and leaves the settings as it found them.
 class TCompiler : public testing::Test {
- protected:
-  void SetUp() override {
-    SavedDecimal = DecimalSep;
-    SavedThousand = ThousandSep;
-    SavedGroup = GroupSize;
-    DecimalSep = ".";
-    ThousandSep = ",";
-    GroupSize = 3;
-  }
-  void TearDown() override {
-    DecimalSep = SavedDecimal;
-    ThousandSep = SavedThousand;
-    GroupSize = SavedGroup;
-  }
-
  private:
-  std::string SavedDecimal, SavedThousand;
-  int SavedGroup = 0;
+  TNumberFormatGuard Format_{PointLocale};
 };
 
 TEST_F(TCompiler, PrecedenceBracketsAndFactorials) {

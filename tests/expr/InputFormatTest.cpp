@@ -3,6 +3,7 @@
 #include "expr/uParserMsg.h"
 #include "expr/uProjectVersion.h"
 #include "platform/uExceptions.h"
+#include "support/NumberFormat.h"
 #include "text/uOutputFormat.h"
 
 #include <gtest/gtest.h>
@@ -14,29 +15,16 @@ namespace {
 
 using TLines = std::vector<std::string>;
 
-// Sets the locale's separators for one test and restores them.
+// Every test starts from the point locale and leaves the settings as it found them.
 class TInputFormat : public testing::Test {
  protected:
-  void SetUp() override {
-    SavedDecimal = DecimalSep;
-    SavedThousand = ThousandSep;
-    SavedGroup = GroupSize;
-    UseLocale(".", ",");
-    GroupSize = 3;
-  }
-  void TearDown() override {
-    DecimalSep = SavedDecimal;
-    ThousandSep = SavedThousand;
-    GroupSize = SavedGroup;
-  }
   static void UseLocale(const char* decimal, const char* thousand) {
     DecimalSep = decimal;
     ThousandSep = thousand;
   }
 
  private:
-  std::string SavedDecimal, SavedThousand;
-  int SavedGroup = 0;
+  TNumberFormatGuard Format_{PointLocale};
 };
 
 TEST_F(TInputFormat, EmptyTextReadsTheDefaultWithoutMessage) {

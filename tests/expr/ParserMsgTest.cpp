@@ -1,5 +1,5 @@
 #include "expr/uParserMsg.h"
-#include "text/uOutputFormat.h"
+#include "support/NumberFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +19,8 @@ TEST(TParserMessages, RenderOneLineEachJoinedByCrLf) {
 }
 
 TEST(TParserMessages, LinesAndColumnsFollowTheLocaleGrouping) {
-  const std::string savedThousand = ThousandSep;
-  const int savedGroup = GroupSize;
-  ThousandSep = ".";
-  GroupSize = 3;
+  TNumberFormatGuard format(CommaLocale);
   EXPECT_EQ(MessageToString({0, 999, 1233, "x", mlWarning}), "[Warning] (1, 1.000..1.234): x");
-  ThousandSep = savedThousand;
-  GroupSize = savedGroup;
 }
 
 } // namespace

@@ -10,7 +10,7 @@
 class TFakeClock : public TClock {
  public:
   explicit TFakeClock(std::int64_t Frequency = 1000, std::int64_t Start = 1'000'000)
-      : Frequency(Frequency), Now(Start), Milliseconds(Start), FStart(Start) {}
+      : Frequency(Frequency), Now(Start), Milliseconds(Start), Start_(Start) {}
 
   std::int64_t CounterFrequency() noexcept override { return Frequency; }
   std::int64_t Counter() noexcept override { return Now; }
@@ -21,7 +21,7 @@ class TFakeClock : public TClock {
   void Advance(std::int64_t Ticks) noexcept {
     Now += Ticks;
     if (Frequency > 0)
-      Milliseconds = FStart + (Now - FStart) * 1000 / Frequency;
+      Milliseconds = Start_ + (Now - Start_) * 1000 / Frequency;
   }
 
   std::int64_t Frequency;
@@ -29,18 +29,18 @@ class TFakeClock : public TClock {
   std::int64_t Milliseconds;
 
  private:
-  std::int64_t FStart;
+  std::int64_t Start_;
 };
 
 // Installs a clock for its own lifetime and restarts the tick counter on it; then reinstalls the
 // clock that was installed before.
 class TClockScope {
  public:
-  explicit TClockScope(TClock& Clock) : FPrevious(SetClock(&Clock)) {}
-  ~TClockScope() { SetClock(FPrevious); }
+  explicit TClockScope(TClock& Clock) : Previous_(SetClock(&Clock)) {}
+  ~TClockScope() { SetClock(Previous_); }
   TClockScope(const TClockScope&) = delete;
   TClockScope& operator=(const TClockScope&) = delete;
 
  private:
-  TClock* FPrevious;
+  TClock* Previous_;
 };

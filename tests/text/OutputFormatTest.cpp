@@ -1,3 +1,4 @@
+#include "support/NumberFormat.h"
 #include "text/uOutputFormat.h"
 #include "text/uTranslate.h"
 
@@ -24,35 +25,6 @@ namespace {
 constexpr std::int64_t Int64Min = std::numeric_limits<std::int64_t>::min();
 constexpr std::int64_t Int64Max = std::numeric_limits<std::int64_t>::max();
 
-// The locale settings as a whole, to save and restore around a test.
-struct TSettings {
-  std::string DecimalSep, ThousandSep;
-  int GroupSize, FractionGroupSize;
-  std::string NegativeSign;
-  int NegativeFormat, LeadingZero;
-  std::string ListSep, TimeSep;
-
-  static TSettings Current() {
-    return {::DecimalSep,        ::ThousandSep,  ::GroupSize,
-            ::FractionGroupSize, ::NegativeSign, ::NegativeFormat,
-            ::LeadingZero,       ::ListSep,      ::TimeSep};
-  }
-  void Apply() const {
-    ::DecimalSep = DecimalSep;
-    ::ThousandSep = ThousandSep;
-    ::GroupSize = GroupSize;
-    ::FractionGroupSize = FractionGroupSize;
-    ::NegativeSign = NegativeSign;
-    ::NegativeFormat = NegativeFormat;
-    ::LeadingZero = LeadingZero;
-    ::ListSep = ListSep;
-    ::TimeSep = TimeSep;
-  }
-};
-
-// A German-style locale: "," before the decimals, "." between groups of three.
-const TSettings CommaLocale = {",", ".", 3, 0, "-", 1, 1, ";", ":"};
-
 // Every test starts from the comma locale and leaves the settings as it found them.
 class OutputFormat : public testing::Test {
  protected:
@@ -60,7 +32,7 @@ class OutputFormat : public testing::Test {
   void TearDown() override { Saved_.Apply(); }
 
  private:
-  TSettings Saved_ = TSettings::Current();
+  TNumberFormat Saved_ = TNumberFormat::Current();
 };
 
 // NumberToText and IntToText
@@ -509,7 +481,7 @@ class LocaleFormats : public OutputFormat {
 
 TEST_F(LocaleFormats, TheCLocaleHasNoThousandsSeparatorAndNoGrouping) {
   EXPECT_TRUE(ReadLocaleSettings("C"));
-  const TSettings read = TSettings::Current();
+  const TNumberFormat read = TNumberFormat::Current();
   EXPECT_EQ(read.DecimalSep, ".");
   EXPECT_EQ(read.ThousandSep, "") << "an empty separator is kept, not replaced by ','";
   EXPECT_EQ(read.GroupSize, 0);

@@ -20,13 +20,13 @@ constexpr TTicks T0 = 1'000'000;
 
 class TLines : public TLog {
  public:
-  explicit TLines(std::vector<std::string>& Lines) : FLines(Lines) {}
+  explicit TLines(std::vector<std::string>& Lines) : Lines_(Lines) {}
   void Add(const std::string& Line, TMessageLevel Level) override {
-    FLines.push_back(std::to_string(Level) + ": " + Line);
+    Lines_.push_back(std::to_string(Level) + ": " + Line);
   }
 
  private:
-  std::vector<std::string>& FLines;
+  std::vector<std::string>& Lines_;
 };
 
 // A timer of a class of its own, as a form would derive one.

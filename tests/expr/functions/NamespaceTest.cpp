@@ -2,6 +2,7 @@
 #include "expr/functions/uNamespace.h"
 #include "platform/uExceptions.h"
 #include "support/TestVectors.h"
+#include "text/uStrings.h"
 
 #include <gtest/gtest.h>
 
@@ -138,6 +139,15 @@ TEST_F(TRegistry, HoldsThe73BuiltInFunctionsInModuleAndRowOrder) {
     EXPECT_EQ(functions[i]->ArgCount, BuiltIns[i].ArgCount) << BuiltIns[i].Name;
     EXPECT_EQ(FindFunction("", BuiltIns[i].Name, BuiltIns[i].ArgCount), functions[i])
         << BuiltIns[i].Name;
+  }
+}
+
+TEST_F(TRegistry, KeysAreStringHashesOfTheUpperCasedName) {
+  for (const char* name : {"plus", "Plus", "IfElse", "VarianceCoef", "x_9", "\xE9t\xE9"}) {
+    std::string upper = name;
+    for (char& c : upper)
+      c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+    EXPECT_EQ(FunctionKey(name), StringHash(upper)) << name;
   }
 }
 
