@@ -81,6 +81,8 @@ bool ReadHeader(TPngState& S, THeader& H) {
   // The picture's size is checked against the file before anything is allocated; libpng's own
   // limit would refuse widths beyond a million.
   png_set_user_limits(S.Png, 0x7FFFFFFF, 0x7FFFFFFF);
+  // The number of ancillary chunks kept is bounded.
+  png_set_chunk_cache_max(S.Png, 256);
   png_set_crc_action(S.Png, PNG_CRC_DEFAULT, PNG_CRC_WARN_USE);
   png_read_info(S.Png, S.Info);
   H.Width = png_get_image_width(S.Png, S.Info);
@@ -149,6 +151,23 @@ bool WriteRows(TPngState& S, const QImage& Picture, bool Transparent, TColor Col
   return true;
 }
 
+// True when every chunk up to IEND lies within the data: a length field that claims more would
+// make the library allocate that much before it finds the data missing.
+bool ChunksFit(std::span<const std::uint8_t> Data) {
+  std::size_t at = 8; // the signature
+  while (at + 12 <= Data.size()) {
+    const std::uint8_t* p = Data.data() + at;
+    const std::uint32_t length =
+        std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
+    if (length > Data.size() - at - 12)
+      return false;
+    if (std::memcmp(p + 4, "IEND", 4) == 0)
+      return true;
+    at += 12 + std::size_t{length};
+  }
+  return at == Data.size();
+}
+
 // The key colour as 8-bit RGB.
 TColor KeyColor(const THeader& H) {
   const auto scale = [&](png_uint_16 Value) {
@@ -169,6 +188,8 @@ TColor KeyColor(const THeader& H) {
 } // namespace
 
 TDecodedPicture DecodePNG(std::span<const std::uint8_t> Data) {
+  if (!ChunksFit(Data))
+    throw Exception(TruncatedPictureMessage);
   TPngState state;
   state.Data = Data;
   state.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, Error, Warning);

@@ -450,6 +450,21 @@ TEST(TJPEGCodec, WritesGreyscaleWhenAsked) {
   EXPECT_NEAR(qRed(pixel), (200 * 299 + 50 * 587 + 10 * 114) / 1000, 2);
 }
 
+TEST_F(TPictureFiles, APNGChunkLongerThanTheFileIsRefusedBeforeItIsRead) {
+  TDBitmap picture;
+  SetPixels(picture, RandomPixels(3, 3, 2));
+  ASSERT_TRUE(picture.SaveToFile(Name("good.png")));
+  const std::string good = ReadWholeFile(Folder / "good.png");
+  TBytes file(good.begin(), good.end() - 12); // without IEND
+  const TBytes text = {0x7E, 0x00, 0x00, 0x25, 't', 'E', 'X', 't', 'a', '=', 'b'};
+  file.insert(file.end(), text.begin(), text.end());
+  TDBitmap bitmap;
+  EXPECT_FALSE(bitmap.LoadFromFile(Write("lying.png", file)));
+  EXPECT_TRUE(bitmap.Empty());
+  EXPECT_EQ(Logged(),
+            std::vector<std::string>{"Fatal Error: File is truncated. in class 'TDBitmap'"});
+}
+
 TEST_F(TPictureFiles, PNGWithAlphaIsDrawnOverTheKeyColour) {
   QImage alpha(2, 1, QImage::Format_ARGB32);
   alpha.setPixel(0, 0, qRgba(255, 255, 255, 0));
