@@ -204,23 +204,35 @@ bool MakePairs(const TShares& Shares, std::int64_t SourceSize, TPairs& Result) {
 void SumRow(const TPixel* Row, const TPairs& Across, TSums* Sums) {
   const __m128i zero = _mm_setzero_si128();
   const std::size_t columns = Across.First.size() - 1;
+  const auto pairSum = [&](const TPair& Pair) {
+    const __m128i two = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(Row + Pair.Index));
+    // b1 b2 g1 g2 r1 r2 a1 a2 as 16-bit numbers.
+    const __m128i mixed = _mm_unpacklo_epi8(_mm_unpacklo_epi8(two, _mm_srli_si128(two, 4)), zero);
+    return _mm_madd_epi16(mixed, _mm_set1_epi32(static_cast<int>(Pair.Weights)));
+  };
+  // Most sizes give every column one pair.
+  if (Across.Pairs.size() == columns) {
+    for (std::size_t t = 0; t < columns; ++t)
+      StoreSums(Sums[t], pairSum(Across.Pairs[t]));
+    return;
+  }
   for (std::size_t t = 0; t < columns; ++t) {
     __m128i sum = zero;
-    for (std::size_t k = Across.First[t]; k < Across.First[t + 1]; ++k) {
-      const TPair& pair = Across.Pairs[k];
-      const __m128i two = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(Row + pair.Index));
-      // b1 b2 g1 g2 r1 r2 a1 a2 as 16-bit numbers.
-      const __m128i mixed = _mm_unpacklo_epi8(_mm_unpacklo_epi8(two, _mm_srli_si128(two, 4)), zero);
-      sum =
-          _mm_add_epi32(sum, _mm_madd_epi16(mixed, _mm_set1_epi32(static_cast<int>(pair.Weights))));
-    }
+    for (std::size_t k = Across.First[t]; k < Across.First[t + 1]; ++k)
+      sum = _mm_add_epi32(sum, pairSum(Across.Pairs[k]));
     StoreSums(Sums[t], sum);
   }
 }
 
+// Totals = Sums * Weight, or Totals += Sums * Weight.
 [[gnu::target("sse4.1")]] void AddWeighted(TSums* Totals, const TSums* Sums, std::size_t Count,
-                                           std::uint32_t Weight) {
+                                           std::uint32_t Weight, bool First) {
   const __m128i weight = _mm_set1_epi32(static_cast<int>(Weight));
+  if (First) {
+    for (std::size_t i = 0; i < Count; ++i)
+      StoreSums(Totals[i], _mm_mullo_epi32(LoadSums(Sums[i]), weight));
+    return;
+  }
   for (std::size_t i = 0; i < Count; ++i)
     StoreSums(Totals[i],
               _mm_add_epi32(LoadSums(Totals[i]), _mm_mullo_epi32(LoadSums(Sums[i]), weight)));
@@ -373,7 +385,6 @@ void TDBitmap::Resize(std::int32_t NewWidth, std::int32_t NewHeight, const TProg
       if (Progress && Progress(static_cast<int>(std::int64_t{ty} * 1024 / NewHeight),
                                static_cast<int>(std::int64_t{ty} * 1024 % NewHeight)))
         break;
-      std::fill(totals.begin(), totals.end(), TSums{});
       for (std::size_t k = down.First[ty]; k < down.First[ty + 1]; ++k) {
         const std::int32_t sy = down.Shares[k].Index;
         int slot = rowOf[0] == sy ? 0 : rowOf[1] == sy ? 1 : -1;
@@ -383,7 +394,8 @@ void TDBitmap::Resize(std::int32_t NewWidth, std::int32_t NewHeight, const TProg
           rowOf[slot] = sy;
           SumRow(source.PixelAddress(0, sy), pairs, rows[slot].data());
         }
-        AddWeighted(totals.data(), rows[slot].data(), columns, down.Shares[k].Weight);
+        AddWeighted(totals.data(), rows[slot].data(), columns, down.Shares[k].Weight,
+                    k == down.First[ty]);
       }
       auto* out = reinterpret_cast<TPixel*>(target.scanLine(ty));
       for (std::size_t tx = 0; tx < columns; ++tx) {
