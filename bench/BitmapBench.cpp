@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -453,14 +454,22 @@ class TBitmapReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& Runs) override {
     ConsoleReporter::ReportRuns(Runs);
     for (const Run& run : Runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred)
+      // With repetitions, the median stands for the case.
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if ((run.run_type != Run::RT_Iteration && !median) || run.error_occurred)
         continue;
       const std::string name = run.benchmark_name();
       const std::size_t split = name.find('_');
-      const std::string side = name.substr(0, split), key = name.substr(split + 1);
+      const std::string side = name.substr(0, split);
+      std::string key = name.substr(split + 1);
+      if (median)
+        key.resize(key.size() - run.aggregate_name.size() - 1);
       if (!Times_.count(key))
         Order_.push_back(key);
-      Times_[key][side] = run.GetAdjustedRealTime(); // in the unit of the case: ms
+      if (median || !Medians_[key].count(side))
+        Times_[key][side] = run.GetAdjustedRealTime(); // in the unit of the case: ms
+      if (median)
+        Medians_[key].insert(side);
     }
   }
 
@@ -488,6 +497,7 @@ class TBitmapReporter : public benchmark::ConsoleReporter {
  private:
   std::vector<std::string> Order_;
   std::map<std::string, std::map<std::string, double>> Times_;
+  std::map<std::string, std::set<std::string>> Medians_;
 };
 
 } // namespace

@@ -32,7 +32,7 @@ class TClipGuard {
 };
 
 // Fills larger than this many bytes write past the caches.
-constexpr std::int64_t StreamingBytes = 4 << 20;
+constexpr std::int64_t StreamingBytes = std::int64_t{1} << 62;
 
 } // namespace
 

@@ -1,6 +1,6 @@
 #include "ui/uEffects.h"
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 #include <array>
@@ -95,14 +95,16 @@ struct TAdd {
   static TPixel Pixel(TPixel D, TPixel S) {
     return ColorBytes(D, S, [](int d, int s) { return std::min(255, d + s); });
   }
-  static __m128i Vec(__m128i D, __m128i S) { return KeepFourthByte(_mm_adds_epu8(D, S), D); }
+  static __m128i Raw(__m128i D, __m128i S) { return _mm_adds_epu8(D, S); }
+  static __m128i Vec(__m128i D, __m128i S) { return KeepFourthByte(Raw(D, S), D); }
 };
 
 struct TSub {
   static TPixel Pixel(TPixel D, TPixel S) {
     return ColorBytes(D, S, [](int d, int s) { return std::max(0, d - s); });
   }
-  static __m128i Vec(__m128i D, __m128i S) { return KeepFourthByte(_mm_subs_epu8(D, S), D); }
+  static __m128i Raw(__m128i D, __m128i S) { return _mm_subs_epu8(D, S); }
+  static __m128i Vec(__m128i D, __m128i S) { return KeepFourthByte(Raw(D, S), D); }
 };
 
 // d + Sign * s + Offset in 16 bits, saturated back to bytes.
@@ -142,9 +144,10 @@ struct TDif {
   static TPixel Pixel(TPixel D, TPixel S) {
     return ColorBytes(D, S, [](int d, int s) { return d > s ? d - s : s - d; });
   }
-  static __m128i Vec(__m128i D, __m128i S) {
-    return KeepFourthByte(_mm_or_si128(_mm_subs_epu8(D, S), _mm_subs_epu8(S, D)), D);
+  static __m128i Raw(__m128i D, __m128i S) {
+    return _mm_or_si128(_mm_subs_epu8(D, S), _mm_subs_epu8(S, D));
   }
+  static __m128i Vec(__m128i D, __m128i S) { return KeepFourthByte(Raw(D, S), D); }
 };
 
 // Where the source pixels come from: a run, or one pixel for every destination pixel.
@@ -222,6 +225,23 @@ void Run(TSource Source, TPixel* Dest, const TPixel* DestEnd, TKey Key) {
   }
 }
 
+// Add, Sub and Dif leave a byte as it is where the source byte is 0: with a fill colour whose
+// fourth byte is 0 they need no step that keeps the destination's fourth byte.
+template <class TOp>
+struct TWhole {
+  static TPixel Pixel(TPixel D, TPixel S) { return TOp::Pixel(D, S); }
+  static __m128i Vec(__m128i D, __m128i S) { return TOp::Raw(D, S); }
+};
+
+template <class TOp, class TSource, class TKey>
+void RunWhole(TSource Source, TPixel* Dest, const TPixel* DestEnd, TKey Key) {
+  if constexpr (std::is_same_v<TSource, TFillSource>) {
+    if ((Source.V & ~PixelColorMask) == 0)
+      return Run<TWhole<TOp>>(Source, Dest, DestEnd, Key);
+  }
+  Run<TOp>(Source, Dest, DestEnd, Key);
+}
+
 template <class TSource, class TKey, bool Truncate, int K>
 void RunAlpha(int Level, TSource Source, TPixel* Dest, const TPixel* DestEnd, TKey Key) {
   if constexpr (K < 16) {
@@ -253,9 +273,9 @@ void Apply(TEffect Effect, TSource Source, TPixel* Dest, const TPixel* DestEnd, 
     }
     return;
   case efAdd:
-    return Run<TAdd>(Source, Dest, DestEnd, Key);
+    return RunWhole<TAdd>(Source, Dest, DestEnd, Key);
   case efSub:
-    return Run<TSub>(Source, Dest, DestEnd, Key);
+    return RunWhole<TSub>(Source, Dest, DestEnd, Key);
   case efAdd127:
     return Run<TShifted<1, -127>>(Source, Dest, DestEnd, Key);
   case efSub127:
@@ -265,7 +285,7 @@ void Apply(TEffect Effect, TSource Source, TPixel* Dest, const TPixel* DestEnd, 
   case efNeg:
     return Run<TNeg>(Source, Dest, DestEnd, Key);
   case efDif:
-    return Run<TDif>(Source, Dest, DestEnd, Key);
+    return RunWhole<TDif>(Source, Dest, DestEnd, Key);
   default:
     if (Effect > ef00 && Effect < ef16)
       RunAlpha<TSource, TKey, Truncate, 1>(Effect, Source, Dest, DestEnd, Key);
@@ -273,9 +293,46 @@ void Apply(TEffect Effect, TSource Source, TPixel* Dest, const TPixel* DestEnd, 
   }
 }
 
+// The commonest fills with 32-byte AVX2 operations, on processors that have them: copy, half
+// and add of one colour, 8 pixels a step; the rest of a run goes the common way.
+const bool HasAVX2 = __builtin_cpu_supports("avx2");
+
+[[gnu::target("avx2")]] TPixel* FillAVX2(TEffect Effect, TPixel Value, TPixel* Dest,
+                                         const TPixel* DestEnd) {
+  const __m256i s = _mm256_set1_epi32(static_cast<int>(Value));
+  const __m256i colour = _mm256_set1_epi32(static_cast<int>(PixelColorMask));
+  const __m256i low7 = _mm256_set1_epi8(0x7F);
+  const bool keepFourth = (Value & ~PixelColorMask) != 0;
+  // Single pixels up to a 32-byte boundary, so that no store straddles two cache lines.
+  for (; Dest < DestEnd && (reinterpret_cast<std::uintptr_t>(Dest) & 31) != 0; ++Dest)
+    *Dest = Effect == ef16   ? Value
+            : Effect == ef08 ? THalf::Pixel(*Dest, Value)
+                             : TAdd::Pixel(*Dest, Value);
+  for (; Dest + 8 <= DestEnd; Dest += 8) {
+    auto* p = reinterpret_cast<__m256i*>(Dest);
+    if (Effect == ef16) {
+      _mm256_store_si256(p, s);
+      continue;
+    }
+    const __m256i d = _mm256_load_si256(p);
+    __m256i r;
+    if (Effect == ef08)
+      r = _mm256_add_epi8(_mm256_and_si256(d, s),
+                          _mm256_and_si256(_mm256_srli_epi16(_mm256_xor_si256(d, s), 1), low7));
+    else
+      r = _mm256_adds_epu8(d, s);
+    if (Effect == ef08 || keepFourth)
+      r = _mm256_or_si256(_mm256_and_si256(r, colour), _mm256_andnot_si256(colour, d));
+    _mm256_store_si256(p, r);
+  }
+  return Dest;
+}
+
 } // namespace
 
 void FillPixels(TPixel Value, TPixel* Dest, const TPixel* DestEnd, bool Streaming) noexcept {
+  if (HasAVX2 && !Streaming)
+    Dest = FillAVX2(ef16, Value, Dest, DestEnd);
   // Single pixels up to a 16-byte boundary, then 64 bytes a round, then the rest.
   while (Dest < DestEnd && (reinterpret_cast<std::uintptr_t>(Dest) & 15) != 0)
     *Dest++ = Value;
@@ -341,6 +398,8 @@ void BlendRunKeyed(TEffect Effect, const TPixel* Source, TPixel* Dest, const TPi
 }
 
 void FillRun(TEffect Effect, TPixel Source, TPixel* Dest, const TPixel* DestEnd) {
+  if (HasAVX2 && (Effect == ef08 || Effect == efAdd) && Dest < DestEnd)
+    Dest = FillAVX2(Effect, Source, Dest, DestEnd);
   Apply<true>(Effect, TFillSource{Source}, Dest, DestEnd, TNoKey{});
 }
 
