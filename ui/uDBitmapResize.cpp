@@ -1,0 +1,397 @@
+// Area-averaging resizing of TDBitmap: exact integer weights, with a fast way for pictures
+// without a transparent colour whose sums fit in 32 bits.
+
+#include "report/uMsg.h"
+#include "ui/uDBitmap.h"
+#include "ui/uPictureLimits.h"
+
+#include <immintrin.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// One source pixel's share of a target pixel along one axis: the source index and the length
+// covered, in units where a source pixel is as long as the target and a target pixel as long as
+// the source.
+struct TShare {
+  std::int32_t Index;
+  std::uint32_t Weight;
+};
+
+// For every target pixel, the first of its shares in Shares; the last entry ends the list.
+struct TShares {
+  std::vector<TShare> Shares;
+  std::vector<std::size_t> First;
+};
+
+TShares MakeShares(std::int64_t SourceSize, std::int64_t TargetSize) {
+  TShares result;
+  result.First.reserve(static_cast<std::size_t>(TargetSize) + 1);
+  for (std::int64_t t = 0; t < TargetSize; ++t) {
+    result.First.push_back(result.Shares.size());
+    const std::int64_t begin = t * SourceSize, end = begin + SourceSize;
+    for (std::int64_t s = begin / TargetSize; s * TargetSize < end; ++s) {
+      const std::int64_t covered =
+          std::min(end, (s + 1) * TargetSize) - std::max(begin, s * TargetSize);
+      if (covered > 0)
+        result.Shares.push_back(
+            {static_cast<std::int32_t>(s), static_cast<std::uint32_t>(covered)});
+    }
+  }
+  result.First.push_back(result.Shares.size());
+  return result;
+}
+
+// The fast way of Resize for pictures without a transparent colour whose sums fit in 32 bits:
+// the shares of a target column are taken two source pixels at a time, their bytes multiplied
+// by the two weights and added in one step (pmaddwd); rows are added with SSE4.1.
+
+// Two neighbouring source pixels from Index and their weights, the first in the low half.
+struct TPair {
+  std::int32_t Index;
+  std::uint32_t Weights;
+};
+
+// Four 32-bit sums of one target column.
+struct alignas(16) TSums {
+  std::uint32_t Lane[4];
+};
+
+inline __m128i LoadSums(const TSums& Sums) {
+  return _mm_load_si128(reinterpret_cast<const __m128i*>(Sums.Lane));
+}
+inline void StoreSums(TSums& Sums, __m128i Value) {
+  _mm_store_si128(reinterpret_cast<__m128i*>(Sums.Lane), Value);
+}
+
+struct TPairs {
+  std::vector<TPair> Pairs;
+  std::vector<std::size_t> First;
+};
+
+// The pairs of every target column; false when a weight does not fit in 15 bits or the source
+// has a single column.
+bool MakePairs(const TShares& Shares, std::int64_t SourceSize, TPairs& Result) {
+  if (SourceSize < 2)
+    return false;
+  const std::size_t targets = Shares.First.size() - 1;
+  Result.First.reserve(targets + 1);
+  for (std::size_t t = 0; t < targets; ++t) {
+    Result.First.push_back(Result.Pairs.size());
+    for (std::size_t k = Shares.First[t]; k < Shares.First[t + 1]; k += 2) {
+      const TShare& a = Shares.Shares[k];
+      if (a.Weight > 0x7FFF)
+        return false;
+      if (k + 1 < Shares.First[t + 1]) {
+        const TShare& b = Shares.Shares[k + 1];
+        if (b.Weight > 0x7FFF)
+          return false;
+        Result.Pairs.push_back({a.Index, a.Weight | b.Weight << 16});
+      } else if (a.Index + 1 < SourceSize) {
+        Result.Pairs.push_back({a.Index, a.Weight});
+      } else {
+        // The last source pixel: paired with the one before it at weight 0.
+        Result.Pairs.push_back({a.Index - 1, a.Weight << 16});
+      }
+    }
+  }
+  Result.First.push_back(Result.Pairs.size());
+  return true;
+}
+
+// One source row summed into the target columns: four 32-bit sums (blue, green, red, fourth
+// byte) a column.
+void SumRow(const TPixel* Row, const TPairs& Across, TSums* Sums) {
+  const __m128i zero = _mm_setzero_si128();
+  const std::size_t columns = Across.First.size() - 1;
+  const auto pairSum = [&](const TPair& Pair) {
+    const __m128i two = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(Row + Pair.Index));
+    // b1 b2 g1 g2 r1 r2 a1 a2 as 16-bit numbers.
+    const __m128i mixed = _mm_unpacklo_epi8(_mm_unpacklo_epi8(two, _mm_srli_si128(two, 4)), zero);
+    return _mm_madd_epi16(mixed, _mm_set1_epi32(static_cast<int>(Pair.Weights)));
+  };
+  // Most sizes give every column one pair.
+  if (Across.Pairs.size() == columns) {
+    for (std::size_t t = 0; t < columns; ++t)
+      StoreSums(Sums[t], pairSum(Across.Pairs[t]));
+    return;
+  }
+  for (std::size_t t = 0; t < columns; ++t) {
+    __m128i sum = zero;
+    for (std::size_t k = Across.First[t]; k < Across.First[t + 1]; ++k)
+      sum = _mm_add_epi32(sum, pairSum(Across.Pairs[k]));
+    StoreSums(Sums[t], sum);
+  }
+}
+
+// Totals = Sums * Weight, or Totals += Sums * Weight.
+[[gnu::target("sse4.1")]] void AddWeighted(TSums* Totals, const TSums* Sums, std::size_t Count,
+                                           std::uint32_t Weight, bool First) {
+  const __m128i weight = _mm_set1_epi32(static_cast<int>(Weight));
+  if (First) {
+    for (std::size_t i = 0; i < Count; ++i)
+      StoreSums(Totals[i], _mm_mullo_epi32(LoadSums(Sums[i]), weight));
+    return;
+  }
+  for (std::size_t i = 0; i < Count; ++i)
+    StoreSums(Totals[i],
+              _mm_add_epi32(LoadSums(Totals[i]), _mm_mullo_epi32(LoadSums(Sums[i]), weight)));
+}
+
+const bool HasAVX2 = __builtin_cpu_supports("avx2");
+
+// SumRow, AddWeighted and the means with 32-byte operations: two target columns a step.
+[[gnu::target("avx2")]] void SumRowAVX2(const TPixel* Row, const TPairs& Across, TSums* Sums) {
+  const std::size_t columns = Across.First.size() - 1;
+  if (Across.Pairs.size() != columns)
+    return SumRow(Row, Across, Sums);
+  const __m256i zero = _mm256_setzero_si256();
+  std::size_t t = 0;
+  for (; t + 2 <= columns; t += 2) {
+    const TPair& a = Across.Pairs[t];
+    const TPair& b = Across.Pairs[t + 1];
+    const __m256i two =
+        _mm256_set_m128i(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(Row + b.Index)),
+                         _mm_loadl_epi64(reinterpret_cast<const __m128i*>(Row + a.Index)));
+    // In each half: b1 b2 g1 g2 r1 r2 a1 a2 as 16-bit numbers.
+    const __m256i mixed =
+        _mm256_unpacklo_epi8(_mm256_unpacklo_epi8(two, _mm256_srli_si256(two, 4)), zero);
+    const __m256i weights = _mm256_set_epi32(
+        static_cast<int>(b.Weights), static_cast<int>(b.Weights), static_cast<int>(b.Weights),
+        static_cast<int>(b.Weights), static_cast<int>(a.Weights), static_cast<int>(a.Weights),
+        static_cast<int>(a.Weights), static_cast<int>(a.Weights));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Sums[t].Lane),
+                        _mm256_madd_epi16(mixed, weights));
+  }
+  if (t < columns) {
+    TPairs last;
+    last.Pairs.assign(Across.Pairs.begin() + static_cast<std::ptrdiff_t>(t), Across.Pairs.end());
+    last.First = {0, last.Pairs.size()};
+    SumRow(Row, last, Sums + t);
+  }
+}
+
+[[gnu::target("avx2")]] void AddWeightedAVX2(TSums* Totals, const TSums* Sums, std::size_t Count,
+                                             std::uint32_t Weight, bool First) {
+  const __m256i weight = _mm256_set1_epi32(static_cast<int>(Weight));
+  std::size_t i = 0;
+  for (; i + 2 <= Count; i += 2) {
+    auto* total = reinterpret_cast<__m256i*>(Totals[i].Lane);
+    const __m256i product = _mm256_mullo_epi32(
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Sums[i].Lane)), weight);
+    _mm256_storeu_si256(total,
+                        First ? product : _mm256_add_epi32(_mm256_loadu_si256(total), product));
+  }
+  if (i < Count)
+    AddWeighted(Totals + i, Sums + i, Count - i, Weight, First);
+}
+
+// Each pixel (Totals + Area / 2) / Area through doubles: the quotient is below 256 and Area below
+// 2^23, so the product with the reciprocal is within 2^-40 of the exact quotient, which is at
+// least 2^-23 from the next whole number unless whole; the small addend keeps whole quotients
+// from falling below.
+// (Sums + Half) * Inverse + Nudge, truncated, in four 32-bit lanes.
+[[gnu::target("avx2")]] inline __m128i Quotients(const TSums& Sums, __m128i Half, __m256d Inverse,
+                                                 __m256d Nudge) {
+  const __m128i n = _mm_add_epi32(LoadSums(Sums), Half);
+  return _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(n), Inverse), Nudge));
+}
+
+[[gnu::target("avx2")]] void MeansAVX2(const TSums* Totals, std::size_t Count, std::uint32_t Area,
+                                       TPixel* Out) {
+  const __m128i half = _mm_set1_epi32(static_cast<int>(Area / 2));
+  const __m256d inverse = _mm256_set1_pd(1.0 / Area);
+  const __m256d nudge = _mm256_set1_pd(1.0 / (1 << 30));
+  const __m128i colour = _mm_set1_epi32(static_cast<int>(PixelColorMask));
+  std::size_t i = 0;
+  // Two pixels a step: eight quotients packed to bytes at once.
+  for (; i + 2 <= Count; i += 2) {
+    const __m128i words = _mm_packus_epi32(Quotients(Totals[i], half, inverse, nudge),
+                                           Quotients(Totals[i + 1], half, inverse, nudge));
+    const __m128i bytes = _mm_and_si128(_mm_packus_epi16(words, words), colour);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(Out + i), bytes);
+  }
+  if (i < Count) {
+    const __m128i q = Quotients(Totals[i], half, inverse, nudge);
+    const __m128i bytes = _mm_packus_epi16(_mm_packus_epi32(q, q), q);
+    Out[i] = static_cast<TPixel>(_mm_cvtsi128_si32(bytes)) & PixelColorMask;
+  }
+}
+
+} // namespace
+
+void TDBitmap::Resize(std::int32_t NewWidth, std::int32_t NewHeight, const TProgress& Progress,
+                      const TDBitmap* Source) {
+  if (NewWidth <= 0 || NewHeight <= 0)
+    return;
+  if (!Source)
+    Source = this;
+  // An empty source has nothing to average.
+  if (Source->Empty())
+    return;
+  if (NewWidth == Source->Width_ && NewHeight == Source->Height_) {
+    CopyFrom(Source);
+    return;
+  }
+  TDBitmap own;
+  if (Source == this) {
+    own.Adopt(TakeImage());
+    own.OpenGL = OpenGL;
+    own.Transparent = Transparent;
+    own.TransparentColor = TransparentColor;
+    Source = &own;
+  }
+  const TDBitmap& source = *Source;
+  const std::int64_t sw = source.Width_, sh = source.Height_;
+  const TShares across = MakeShares(sw, NewWidth);
+  const TShares down = MakeShares(sh, NewHeight);
+  const bool keyed = source.Transparent && source.TransparentColor != clNone;
+  const TPixel key = source.TransparentPixel() & PixelColorMask;
+  const TColor transparentColor = source.TransparentColor;
+  const bool transparent = source.Transparent;
+
+  QImage target;
+  try {
+    target = NewPicture(NewWidth, NewHeight);
+  } catch (const std::exception& error) {
+    ReportException(error, this);
+    if (Source == &own)
+      Adopt(own.TakeImage());
+    return;
+  }
+
+  // One source row summed across into the target columns: blue, green, red and opaque length,
+  // each weighted by the length covered. Rows are kept for the next target row, which often
+  // starts on the same source row.
+  const auto columns = static_cast<std::size_t>(NewWidth);
+  const std::uint64_t area = static_cast<std::uint64_t>(sw) * static_cast<std::uint64_t>(sh);
+  TPairs pairs;
+  if (!keyed && area * 256 < (std::uint64_t{1} << 32) && MakePairs(across, sw, pairs) &&
+      __builtin_cpu_supports("sse4.1")) {
+    // The means through doubles need sums below 2^31.
+    const bool avx2 = HasAVX2 && area * 256 < (std::uint64_t{1} << 31);
+    // n / area, exact for n below 2^64 / area, as a multiplication.
+    const auto reciprocal =
+        static_cast<std::uint64_t>(((static_cast<unsigned __int128>(1) << 64) + area - 1) / area);
+    std::vector<TSums> rows[2] = {std::vector<TSums>(columns), std::vector<TSums>(columns)};
+    std::vector<TSums> totals(columns);
+    std::int32_t rowOf[2] = {-1, -1};
+    int nextSlot = 0;
+    std::int32_t ty = 0;
+    for (; ty < NewHeight; ++ty) {
+      if (Progress && Progress(static_cast<int>(std::int64_t{ty} * 1024 / NewHeight),
+                               static_cast<int>(std::int64_t{ty} * 1024 % NewHeight)))
+        break;
+      for (std::size_t k = down.First[ty]; k < down.First[ty + 1]; ++k) {
+        const std::int32_t sy = down.Shares[k].Index;
+        int slot = rowOf[0] == sy ? 0 : rowOf[1] == sy ? 1 : -1;
+        if (slot < 0) {
+          slot = nextSlot;
+          nextSlot ^= 1;
+          rowOf[slot] = sy;
+          if (avx2)
+            SumRowAVX2(source.PixelAddress(0, sy), pairs, rows[slot].data());
+          else
+            SumRow(source.PixelAddress(0, sy), pairs, rows[slot].data());
+        }
+        if (avx2)
+          AddWeightedAVX2(totals.data(), rows[slot].data(), columns, down.Shares[k].Weight,
+                          k == down.First[ty]);
+        else
+          AddWeighted(totals.data(), rows[slot].data(), columns, down.Shares[k].Weight,
+                      k == down.First[ty]);
+      }
+      auto* out = reinterpret_cast<TPixel*>(target.scanLine(ty));
+      if (avx2) {
+        MeansAVX2(totals.data(), columns, static_cast<std::uint32_t>(area), out);
+        continue;
+      }
+      for (std::size_t tx = 0; tx < columns; ++tx) {
+        const std::uint32_t* sums = totals[tx].Lane;
+        const auto mean = [&](int c) {
+          return static_cast<TPixel>(
+              (static_cast<unsigned __int128>(sums[c] + area / 2) * reciprocal) >> 64);
+        };
+        out[tx] = mean(0) | mean(1) << 8 | mean(2) << 16;
+      }
+    }
+    for (; ty < NewHeight; ++ty) {
+      auto* out = reinterpret_cast<TPixel*>(target.scanLine(ty));
+      std::fill(out, out + NewWidth, 0);
+    }
+    Adopt(std::move(target));
+    Transparent = transparent;
+    TransparentColor = transparentColor;
+    return;
+  }
+  std::vector<std::uint64_t> rowSums[2] = {std::vector<std::uint64_t>(columns * 4),
+                                           std::vector<std::uint64_t>(columns * 4)};
+  std::int32_t rowOf[2] = {-1, -1};
+  int nextSlot = 0;
+  const auto sumRow = [&](std::int32_t sy) -> const std::vector<std::uint64_t>& {
+    for (int slot = 0; slot < 2; ++slot)
+      if (rowOf[slot] == sy)
+        return rowSums[slot];
+    const int slot = nextSlot;
+    nextSlot ^= 1;
+    rowOf[slot] = sy;
+    std::uint64_t* sums = rowSums[slot].data();
+    const TPixel* row = source.PixelAddress(0, sy);
+    for (std::size_t tx = 0; tx < columns; ++tx) {
+      std::uint64_t b = 0, g = 0, r = 0, opaque = 0;
+      for (std::size_t k = across.First[tx]; k < across.First[tx + 1]; ++k) {
+        const TPixel pixel = row[across.Shares[k].Index];
+        const std::uint64_t w = across.Shares[k].Weight;
+        if (keyed && (pixel & PixelColorMask) == key)
+          continue;
+        b += w * (pixel & 0xFF);
+        g += w * ((pixel >> 8) & 0xFF);
+        r += w * ((pixel >> 16) & 0xFF);
+        opaque += w;
+      }
+      sums[4 * tx] = b;
+      sums[4 * tx + 1] = g;
+      sums[4 * tx + 2] = r;
+      sums[4 * tx + 3] = opaque;
+    }
+    return rowSums[slot];
+  };
+
+  std::vector<std::uint64_t> totals(columns * 4);
+  std::int32_t ty = 0;
+  for (; ty < NewHeight; ++ty) {
+    if (Progress && Progress(static_cast<int>(std::int64_t{ty} * 1024 / NewHeight),
+                             static_cast<int>(std::int64_t{ty} * 1024 % NewHeight)))
+      break;
+    std::fill(totals.begin(), totals.end(), 0);
+    for (std::size_t k = down.First[ty]; k < down.First[ty + 1]; ++k) {
+      const std::vector<std::uint64_t>& sums = sumRow(down.Shares[k].Index);
+      const std::uint64_t w = down.Shares[k].Weight;
+      for (std::size_t i = 0; i < columns * 4; ++i)
+        totals[i] += w * sums[i];
+    }
+    auto* out = reinterpret_cast<TPixel*>(target.scanLine(ty));
+    for (std::size_t tx = 0; tx < columns; ++tx) {
+      const std::uint64_t opaque = totals[4 * tx + 3];
+      // At least half the pixel transparent: the transparent colour.
+      if (keyed && 2 * (area - opaque) >= area) {
+        out[tx] = key;
+        continue;
+      }
+      const auto mean = [&](int c) { return (totals[4 * tx + c] + opaque / 2) / opaque; };
+      out[tx] = static_cast<TPixel>(mean(0) | mean(1) << 8 | mean(2) << 16);
+    }
+  }
+  // A resize stopped by Progress leaves the rows it did not reach black.
+  for (; ty < NewHeight; ++ty) {
+    auto* out = reinterpret_cast<TPixel*>(target.scanLine(ty));
+    std::fill(out, out + NewWidth, 0);
+  }
+  Adopt(std::move(target));
+  Transparent = transparent;
+  TransparentColor = transparentColor;
+}
