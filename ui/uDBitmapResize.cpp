@@ -71,6 +71,8 @@ inline void StoreSums(TSums& Sums, __m128i Value) {
 struct TPairs {
   std::vector<TPair> Pairs;
   std::vector<std::size_t> First;
+  // With one pair a column: each pair's weights four times over, for 32-byte steps.
+  std::vector<std::uint32_t> Spread;
 };
 
 // The pairs of every target column; false when a weight does not fit in 15 bits or the source
@@ -100,6 +102,9 @@ bool MakePairs(const TShares& Shares, std::int64_t SourceSize, TPairs& Result) {
     }
   }
   Result.First.push_back(Result.Pairs.size());
+  if (Result.Pairs.size() == targets)
+    for (const TPair& pair : Result.Pairs)
+      Result.Spread.insert(Result.Spread.end(), 4, pair.Weights);
   return true;
 }
 
@@ -160,10 +165,8 @@ const bool HasAVX2 = __builtin_cpu_supports("avx2");
     // In each half: b1 b2 g1 g2 r1 r2 a1 a2 as 16-bit numbers.
     const __m256i mixed =
         _mm256_unpacklo_epi8(_mm256_unpacklo_epi8(two, _mm256_srli_si256(two, 4)), zero);
-    const __m256i weights = _mm256_set_epi32(
-        static_cast<int>(b.Weights), static_cast<int>(b.Weights), static_cast<int>(b.Weights),
-        static_cast<int>(b.Weights), static_cast<int>(a.Weights), static_cast<int>(a.Weights),
-        static_cast<int>(a.Weights), static_cast<int>(a.Weights));
+    const __m256i weights =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Across.Spread.data() + 4 * t));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(Sums[t].Lane),
                         _mm256_madd_epi16(mixed, weights));
   }
@@ -194,31 +197,52 @@ const bool HasAVX2 = __builtin_cpu_supports("avx2");
 // 2^23, so the product with the reciprocal is within 2^-40 of the exact quotient, which is at
 // least 2^-23 from the next whole number unless whole; the small addend keeps whole quotients
 // from falling below.
-// (Sums + Half) * Inverse + Nudge, truncated, in four 32-bit lanes.
-[[gnu::target("avx2")]] inline __m128i Quotients(const TSums& Sums, __m128i Half, __m256d Inverse,
-                                                 __m256d Nudge) {
-  const __m128i n = _mm_add_epi32(LoadSums(Sums), Half);
-  return _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(_mm256_cvtepi32_pd(n), Inverse), Nudge));
+// Each pixel (Totals + Area / 2) / Area by a multiplication: with Shift such that 2^Shift is at
+// least 256 * Area^2 and Factor = ceil(2^Shift / Area), n * Factor / 2^Shift exceeds n / Area by
+// less than 1 / Area for every n below 256 * Area, so its whole part is the quotient. Area is
+// below 2^23, so Factor fits in 32 bits and the products in 64.
+// The sums of two neighbouring columns.
+[[gnu::target("avx2")]] inline __m256i LoadTwo(const TSums& Sums) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Sums.Lane));
 }
 
-[[gnu::target("avx2")]] void MeansAVX2(const TSums* Totals, std::size_t Count, std::uint32_t Area,
+// The means take Totals (none when First) plus Sums * Weight.
+[[gnu::target("avx2")]] void MeansAVX2(const TSums* Totals, const TSums* Sums, std::uint32_t Weight,
+                                       bool First, std::size_t Count, std::uint32_t Area,
                                        TPixel* Out) {
-  const __m128i half = _mm_set1_epi32(static_cast<int>(Area / 2));
-  const __m256d inverse = _mm256_set1_pd(1.0 / Area);
-  const __m256d nudge = _mm256_set1_pd(1.0 / (1 << 30));
-  const __m128i colour = _mm_set1_epi32(static_cast<int>(PixelColorMask));
+  int shift = 8;
+  while ((std::uint64_t{1} << shift) < std::uint64_t{256} * Area * Area)
+    ++shift;
+  const std::uint64_t factor = ((std::uint64_t{1} << shift) + Area - 1) / Area;
+  const __m256i half = _mm256_set1_epi32(static_cast<int>(Area / 2));
+  const __m256i multiplier = _mm256_set1_epi64x(static_cast<long long>(factor));
+  const __m128i count = _mm_cvtsi32_si128(shift);
+  // The low byte of each 32-bit lane, gathered into the low four bytes of each half.
+  const __m256i gather =
+      _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12, -1,
+                       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
   std::size_t i = 0;
-  // Two pixels a step: eight quotients packed to bytes at once.
+  const __m256i weight = _mm256_set1_epi32(static_cast<int>(Weight));
   for (; i + 2 <= Count; i += 2) {
-    const __m128i words = _mm_packus_epi32(Quotients(Totals[i], half, inverse, nudge),
-                                           Quotients(Totals[i + 1], half, inverse, nudge));
-    const __m128i bytes = _mm_and_si128(_mm_packus_epi16(words, words), colour);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(Out + i), bytes);
+    __m256i n = _mm256_add_epi32(_mm256_mullo_epi32(LoadTwo(Sums[i]), weight), half);
+    if (!First)
+      n = _mm256_add_epi32(n, LoadTwo(Totals[i]));
+    const __m256i even = _mm256_srl_epi64(_mm256_mul_epu32(n, multiplier), count);
+    const __m256i odd =
+        _mm256_srl_epi64(_mm256_mul_epu32(_mm256_srli_epi64(n, 32), multiplier), count);
+    const __m256i bytes =
+        _mm256_shuffle_epi8(_mm256_or_si256(even, _mm256_slli_epi64(odd, 32)), gather);
+    Out[i] = static_cast<TPixel>(_mm256_extract_epi32(bytes, 0)) & PixelColorMask;
+    Out[i + 1] = static_cast<TPixel>(_mm256_extract_epi32(bytes, 4)) & PixelColorMask;
   }
-  if (i < Count) {
-    const __m128i q = Quotients(Totals[i], half, inverse, nudge);
-    const __m128i bytes = _mm_packus_epi16(_mm_packus_epi32(q, q), q);
-    Out[i] = static_cast<TPixel>(_mm_cvtsi128_si32(bytes)) & PixelColorMask;
+  for (; i < Count; ++i) {
+    TPixel pixel = 0;
+    for (int c = 0; c < 3; ++c) {
+      const std::uint64_t n =
+          (First ? 0 : Totals[i].Lane[c]) + std::uint64_t{Sums[i].Lane[c]} * Weight + Area / 2;
+      pixel |= static_cast<TPixel>((n * factor) >> shift) << (8 * c);
+    }
+    Out[i] = pixel;
   }
 }
 
@@ -298,7 +322,12 @@ void TDBitmap::Resize(std::int32_t NewWidth, std::int32_t NewHeight, const TProg
           else
             SumRow(source.PixelAddress(0, sy), pairs, rows[slot].data());
         }
-        if (avx2)
+        if (avx2 && k + 1 == down.First[ty + 1]) {
+          // The last source row goes straight into the means.
+          MeansAVX2(totals.data(), rows[slot].data(), down.Shares[k].Weight, k == down.First[ty],
+                    columns, static_cast<std::uint32_t>(area),
+                    reinterpret_cast<TPixel*>(target.scanLine(ty)));
+        } else if (avx2)
           AddWeightedAVX2(totals.data(), rows[slot].data(), columns, down.Shares[k].Weight,
                           k == down.First[ty]);
         else
@@ -306,10 +335,8 @@ void TDBitmap::Resize(std::int32_t NewWidth, std::int32_t NewHeight, const TProg
                       k == down.First[ty]);
       }
       auto* out = reinterpret_cast<TPixel*>(target.scanLine(ty));
-      if (avx2) {
-        MeansAVX2(totals.data(), columns, static_cast<std::uint32_t>(area), out);
+      if (avx2)
         continue;
-      }
       for (std::size_t tx = 0; tx < columns; ++tx) {
         const std::uint32_t* sums = totals[tx].Lane;
         const auto mean = [&](int c) {
