@@ -193,56 +193,112 @@ const bool HasAVX2 = __builtin_cpu_supports("avx2");
     AddWeighted(Totals + i, Sums + i, Count - i, Weight, First);
 }
 
-// Each pixel (Totals + Area / 2) / Area through doubles: the quotient is below 256 and Area below
-// 2^23, so the product with the reciprocal is within 2^-40 of the exact quotient, which is at
-// least 2^-23 from the next whole number unless whole; the small addend keeps whole quotients
-// from falling below.
-// Each pixel (Totals + Area / 2) / Area by a multiplication: with Shift such that 2^Shift is at
-// least 256 * Area^2 and Factor = ceil(2^Shift / Area), n * Factor / 2^Shift exceeds n / Area by
-// less than 1 / Area for every n below 256 * Area, so its whole part is the quotient. Area is
-// below 2^23, so Factor fits in 32 bits and the products in 64.
+// Division by the area by a multiplication: with Shift such that 2^Shift is at least
+// 256 * Area^2 and Factor = ceil(2^Shift / Area), n * Factor / 2^Shift exceeds n / Area by less
+// than 1 / Area for every n below 256 * Area, so its whole part is the quotient. Area is below
+// 2^23, so Factor fits in 32 bits and the products in 64.
+struct TDivider {
+  int Shift = 8;
+  std::uint64_t Factor = 0;
+  std::uint32_t Half = 0;
+
+  explicit TDivider(std::uint32_t Area) : Half(Area / 2) {
+    while ((std::uint64_t{1} << Shift) < std::uint64_t{256} * Area * Area)
+      ++Shift;
+    Factor = ((std::uint64_t{1} << Shift) + Area - 1) / Area;
+  }
+  // The rounded mean of one sum.
+  TPixel Mean(std::uint64_t Sum) const {
+    return static_cast<TPixel>(((Sum + Half) * Factor) >> Shift);
+  }
+};
+
+// Writes the rounded means of two columns' sums (eight 32-bit lanes) as two pixels.
+[[gnu::target("avx2")]] inline void StoreMeans(__m256i Sums, const TDivider& Divider, TPixel* Out) {
+  const __m256i multiplier = _mm256_set1_epi64x(static_cast<long long>(Divider.Factor));
+  const __m128i count = _mm_cvtsi32_si128(Divider.Shift);
+  // The low byte of each 32-bit lane, gathered into the low four bytes of each half.
+  const __m256i gather =
+      _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12, -1,
+                       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+  const __m256i n = _mm256_add_epi32(Sums, _mm256_set1_epi32(static_cast<int>(Divider.Half)));
+  const __m256i even = _mm256_srl_epi64(_mm256_mul_epu32(n, multiplier), count);
+  const __m256i odd =
+      _mm256_srl_epi64(_mm256_mul_epu32(_mm256_srli_epi64(n, 32), multiplier), count);
+  const __m256i bytes =
+      _mm256_shuffle_epi8(_mm256_or_si256(even, _mm256_slli_epi64(odd, 32)), gather);
+  const __m256i both =
+      _mm256_permutevar8x32_epi32(bytes, _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(Out),
+                   _mm_and_si128(_mm256_castsi256_si128(both),
+                                 _mm_set1_epi32(static_cast<int>(PixelColorMask))));
+}
+
 // The sums of two neighbouring columns.
 [[gnu::target("avx2")]] inline __m256i LoadTwo(const TSums& Sums) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Sums.Lane));
 }
 
-// The means take Totals (none when First) plus Sums * Weight.
+// The means of Totals (none when First) plus Sums * Weight.
 [[gnu::target("avx2")]] void MeansAVX2(const TSums* Totals, const TSums* Sums, std::uint32_t Weight,
-                                       bool First, std::size_t Count, std::uint32_t Area,
+                                       bool First, std::size_t Count, const TDivider& Divider,
                                        TPixel* Out) {
-  int shift = 8;
-  while ((std::uint64_t{1} << shift) < std::uint64_t{256} * Area * Area)
-    ++shift;
-  const std::uint64_t factor = ((std::uint64_t{1} << shift) + Area - 1) / Area;
-  const __m256i half = _mm256_set1_epi32(static_cast<int>(Area / 2));
-  const __m256i multiplier = _mm256_set1_epi64x(static_cast<long long>(factor));
-  const __m128i count = _mm_cvtsi32_si128(shift);
-  // The low byte of each 32-bit lane, gathered into the low four bytes of each half.
-  const __m256i gather =
-      _mm256_setr_epi8(0, 4, 8, 12, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 0, 4, 8, 12, -1,
-                       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
-  std::size_t i = 0;
   const __m256i weight = _mm256_set1_epi32(static_cast<int>(Weight));
+  std::size_t i = 0;
   for (; i + 2 <= Count; i += 2) {
-    __m256i n = _mm256_add_epi32(_mm256_mullo_epi32(LoadTwo(Sums[i]), weight), half);
+    __m256i n = _mm256_mullo_epi32(LoadTwo(Sums[i]), weight);
     if (!First)
       n = _mm256_add_epi32(n, LoadTwo(Totals[i]));
-    const __m256i even = _mm256_srl_epi64(_mm256_mul_epu32(n, multiplier), count);
-    const __m256i odd =
-        _mm256_srl_epi64(_mm256_mul_epu32(_mm256_srli_epi64(n, 32), multiplier), count);
-    const __m256i bytes =
-        _mm256_shuffle_epi8(_mm256_or_si256(even, _mm256_slli_epi64(odd, 32)), gather);
-    Out[i] = static_cast<TPixel>(_mm256_extract_epi32(bytes, 0)) & PixelColorMask;
-    Out[i + 1] = static_cast<TPixel>(_mm256_extract_epi32(bytes, 4)) & PixelColorMask;
+    StoreMeans(n, Divider, Out + i);
   }
   for (; i < Count; ++i) {
     TPixel pixel = 0;
-    for (int c = 0; c < 3; ++c) {
-      const std::uint64_t n =
-          (First ? 0 : Totals[i].Lane[c]) + std::uint64_t{Sums[i].Lane[c]} * Weight + Area / 2;
-      pixel |= static_cast<TPixel>((n * factor) >> shift) << (8 * c);
-    }
+    for (int c = 0; c < 3; ++c)
+      pixel |=
+          Divider.Mean((First ? 0 : Totals[i].Lane[c]) + std::uint64_t{Sums[i].Lane[c]} * Weight)
+          << (8 * c);
     Out[i] = pixel;
+  }
+}
+
+// One target row straight from its source rows, without keeping sums between rows: for every two
+// columns, each source row's pair sums weighted by the row's share. For one pair a column.
+[[gnu::target("avx2")]] void MeanRowAVX2(const TDBitmap& Source, const TShares& Down,
+                                         std::size_t Row, const TPairs& Across,
+                                         const TDivider& Divider, TPixel* Out) {
+  const std::size_t columns = Across.Pairs.size();
+  const __m256i zero = _mm256_setzero_si256();
+  std::size_t t = 0;
+  for (; t + 2 <= columns; t += 2) {
+    const TPair& a = Across.Pairs[t];
+    const TPair& b = Across.Pairs[t + 1];
+    const __m256i weights =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Across.Spread.data() + 4 * t));
+    __m256i total = zero;
+    for (std::size_t k = Down.First[Row]; k < Down.First[Row + 1]; ++k) {
+      const TPixel* line = Source.PixelAddress(0, Down.Shares[k].Index);
+      const __m256i two =
+          _mm256_set_m128i(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(line + b.Index)),
+                           _mm_loadl_epi64(reinterpret_cast<const __m128i*>(line + a.Index)));
+      const __m256i mixed =
+          _mm256_unpacklo_epi8(_mm256_unpacklo_epi8(two, _mm256_srli_si256(two, 4)), zero);
+      total = _mm256_add_epi32(
+          total, _mm256_mullo_epi32(_mm256_madd_epi16(mixed, weights),
+                                    _mm256_set1_epi32(static_cast<int>(Down.Shares[k].Weight))));
+    }
+    StoreMeans(total, Divider, Out + t);
+  }
+  for (; t < columns; ++t) {
+    const TPair& a = Across.Pairs[t];
+    std::uint64_t sums[3] = {};
+    for (std::size_t k = Down.First[Row]; k < Down.First[Row + 1]; ++k) {
+      const TPixel* line = Source.PixelAddress(0, Down.Shares[k].Index);
+      for (int c = 0; c < 3; ++c)
+        sums[c] += std::uint64_t{Down.Shares[k].Weight} *
+                   (((line[a.Index] >> (8 * c)) & 0xFF) * (a.Weights & 0xFFFF) +
+                    ((line[a.Index + 1] >> (8 * c)) & 0xFF) * (a.Weights >> 16));
+    }
+    Out[t] = Divider.Mean(sums[0]) | Divider.Mean(sums[1]) << 8 | Divider.Mean(sums[2]) << 16;
   }
 }
 
@@ -298,6 +354,9 @@ void TDBitmap::Resize(std::int32_t NewWidth, std::int32_t NewHeight, const TProg
       __builtin_cpu_supports("sse4.1")) {
     // The means through doubles need sums below 2^31.
     const bool avx2 = HasAVX2 && area * 256 < (std::uint64_t{1} << 31);
+    const TDivider divider(static_cast<std::uint32_t>(avx2 ? area : 1));
+    // With one pair a column each target row is made straight from its source rows.
+    const bool direct = avx2 && !pairs.Spread.empty();
     // n / area, exact for n below 2^64 / area, as a multiplication.
     const auto reciprocal =
         static_cast<std::uint64_t>(((static_cast<unsigned __int128>(1) << 64) + area - 1) / area);
@@ -310,6 +369,11 @@ void TDBitmap::Resize(std::int32_t NewWidth, std::int32_t NewHeight, const TProg
       if (Progress && Progress(static_cast<int>(std::int64_t{ty} * 1024 / NewHeight),
                                static_cast<int>(std::int64_t{ty} * 1024 % NewHeight)))
         break;
+      if (direct) {
+        MeanRowAVX2(source, down, static_cast<std::size_t>(ty), pairs, divider,
+                    reinterpret_cast<TPixel*>(target.scanLine(ty)));
+        continue;
+      }
       for (std::size_t k = down.First[ty]; k < down.First[ty + 1]; ++k) {
         const std::int32_t sy = down.Shares[k].Index;
         int slot = rowOf[0] == sy ? 0 : rowOf[1] == sy ? 1 : -1;
@@ -325,8 +389,7 @@ void TDBitmap::Resize(std::int32_t NewWidth, std::int32_t NewHeight, const TProg
         if (avx2 && k + 1 == down.First[ty + 1]) {
           // The last source row goes straight into the means.
           MeansAVX2(totals.data(), rows[slot].data(), down.Shares[k].Weight, k == down.First[ty],
-                    columns, static_cast<std::uint32_t>(area),
-                    reinterpret_cast<TPixel*>(target.scanLine(ty)));
+                    columns, divider, reinterpret_cast<TPixel*>(target.scanLine(ty)));
         } else if (avx2)
           AddWeightedAVX2(totals.data(), rows[slot].data(), columns, down.Shares[k].Weight,
                           k == down.First[ty]);
