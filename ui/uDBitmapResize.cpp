@@ -261,12 +261,21 @@ struct TDivider {
   }
 }
 
+// Byte shuffles that take two pairs out of four pixels, the second pair 0, 1 or 2 pixels after
+// the first: b1 b2 g1 g2 r1 r2 a1 a2 of each pair.
+alignas(16) constexpr std::int8_t PairShuffles[3][16] = {
+    {0, 4, 1, 5, 2, 6, 3, 7, 0, 4, 1, 5, 2, 6, 3, 7},
+    {0, 4, 1, 5, 2, 6, 3, 7, 4, 8, 5, 9, 6, 10, 7, 11},
+    {0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15},
+};
+
 // One target row straight from its source rows, without keeping sums between rows: for every two
 // columns, each source row's pair sums weighted by the row's share. For one pair a column.
 [[gnu::target("avx2")]] void MeanRowAVX2(const TDBitmap& Source, const TShares& Down,
                                          std::size_t Row, const TPairs& Across,
                                          const TDivider& Divider, TPixel* Out) {
   const std::size_t columns = Across.Pairs.size();
+  const std::int32_t width = Source.Width();
   const __m256i zero = _mm256_setzero_si256();
   std::size_t t = 0;
   for (; t + 2 <= columns; t += 2) {
@@ -275,6 +284,22 @@ struct TDivider {
     const __m256i weights =
         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Across.Spread.data() + 4 * t));
     __m256i total = zero;
+    // Both pairs within four pixels from the first: one load and one byte shuffle.
+    const std::int32_t gap = b.Index - a.Index;
+    if (gap >= 0 && gap <= 2 && a.Index + 4 <= width) {
+      const __m128i shuffle = _mm_load_si128(reinterpret_cast<const __m128i*>(PairShuffles[gap]));
+      for (std::size_t k = Down.First[Row]; k < Down.First[Row + 1]; ++k) {
+        const TPixel* line = Source.PixelAddress(0, Down.Shares[k].Index);
+        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + a.Index));
+        const __m256i mixed = _mm256_cvtepu8_epi16(_mm_shuffle_epi8(four, shuffle));
+        total = _mm256_add_epi32(
+            total, _mm256_mullo_epi32(_mm256_madd_epi16(mixed, weights),
+                                      _mm256_set1_epi32(static_cast<int>(Down.Shares[k].Weight))));
+      }
+      StoreMeans(total, Divider, Out + t);
+      continue;
+    }
+    // Otherwise two loads.
     for (std::size_t k = Down.First[Row]; k < Down.First[Row + 1]; ++k) {
       const TPixel* line = Source.PixelAddress(0, Down.Shares[k].Index);
       const __m256i two =

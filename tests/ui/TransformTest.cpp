@@ -164,8 +164,9 @@ TPixelRows ReferenceResize(const TPixelRows& Source, int NewWidth, int NewHeight
 }
 
 TEST(TDBitmapResize, MatchesAnIndependentAreaAverageOnRandomPictures) {
-  const int sizes[][4] = {{7, 5, 3, 2}, {5, 3, 11, 7}, {13, 9, 6, 9}, {4, 4, 3, 5},
-                          {1, 1, 3, 2}, {9, 1, 2, 1},  {16, 12, 5, 5}};
+  const int sizes[][4] = {{7, 5, 3, 2},   {5, 3, 11, 7}, {13, 9, 6, 9},  {4, 4, 3, 5},
+                          {1, 1, 3, 2},   {9, 1, 2, 1},  {16, 12, 5, 5}, {18, 6, 9, 3},
+                          {21, 7, 14, 5}, {40, 3, 39, 2}};
   unsigned seed = 1;
   for (const auto& size : sizes) {
     const TPixelRows pixels = RandomPixels(size[0], size[1], seed++);
