@@ -173,9 +173,8 @@ void TDBitmap::Bar(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32
   const bool keyed = Transparent && TransparentColor != clNone;
   const TPixel key = TransparentPixel();
   // A copy over more pixels than the caches hold goes past them.
-  const bool streaming =
-      Effect == ef16 && !keyed &&
-      std::int64_t{right - left + 1} * (bottom - top + 1) * 4 > StreamingBytes;
+  const bool streaming = Effect == ef16 && !keyed &&
+                         std::int64_t{right - left + 1} * (bottom - top + 1) * 4 > StreamingBytes;
   for (std::int32_t y = top; y <= bottom; ++y) {
     TPixel* row = PixelAddress(0, y);
     if (streaming)
