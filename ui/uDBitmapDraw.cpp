@@ -31,9 +31,6 @@ class TClipGuard {
   TRect Saved_;
 };
 
-// Fills larger than this many bytes write past the caches.
-constexpr std::int64_t StreamingBytes = std::int64_t{1} << 62;
-
 } // namespace
 
 void TDBitmap::HorizontalSpan(std::int64_t X1, std::int64_t X2, std::int64_t Y, TPixel Pixel,
@@ -172,14 +169,9 @@ void TDBitmap::Bar(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32
   const TPixel pixel = ColorToPixel(Color);
   const bool keyed = Transparent && TransparentColor != clNone;
   const TPixel key = TransparentPixel();
-  // A copy over more pixels than the caches hold goes past them.
-  const bool streaming = Effect == ef16 && !keyed &&
-                         std::int64_t{right - left + 1} * (bottom - top + 1) * 4 > StreamingBytes;
   for (std::int32_t y = top; y <= bottom; ++y) {
     TPixel* row = PixelAddress(0, y);
-    if (streaming)
-      FillPixels(pixel, row + left, row + right + 1, true);
-    else if (keyed)
+    if (keyed)
       FillRunKeyed(Effect, pixel, row + left, row + right + 1, key);
     else
       FillRun(Effect, pixel, row + left, row + right + 1);

@@ -267,7 +267,7 @@ void Apply(TEffect Effect, TSource Source, TPixel* Dest, const TPixel* DestEnd, 
       if (Dest < DestEnd)
         std::memmove(Dest, Source.P, static_cast<std::size_t>(DestEnd - Dest) * sizeof(TPixel));
     } else if constexpr (!TKey::Active) {
-      FillPixels(Source.V, Dest, DestEnd, false);
+      FillPixels(Source.V, Dest, DestEnd);
     } else {
       Run<TCopy>(Source, Dest, DestEnd, Key);
     }
@@ -330,8 +330,8 @@ const bool HasAVX2 = __builtin_cpu_supports("avx2");
 
 } // namespace
 
-void FillPixels(TPixel Value, TPixel* Dest, const TPixel* DestEnd, bool Streaming) noexcept {
-  if (HasAVX2 && !Streaming)
+void FillPixels(TPixel Value, TPixel* Dest, const TPixel* DestEnd) noexcept {
+  if (HasAVX2)
     Dest = FillAVX2(ef16, Value, Dest, DestEnd);
   // Single pixels up to a 16-byte boundary, then 64 bytes a round, then the rest.
   while (Dest < DestEnd && (reinterpret_cast<std::uintptr_t>(Dest) & 15) != 0)
@@ -339,21 +339,11 @@ void FillPixels(TPixel Value, TPixel* Dest, const TPixel* DestEnd, bool Streamin
   const __m128i v = _mm_set1_epi32(static_cast<int>(Value));
   auto* block = reinterpret_cast<__m128i*>(Dest);
   const std::size_t blocks = Dest < DestEnd ? static_cast<std::size_t>(DestEnd - Dest) / 16 : 0;
-  if (Streaming) {
-    for (std::size_t i = 0; i < blocks; ++i, block += 4) {
-      _mm_stream_si128(block, v);
-      _mm_stream_si128(block + 1, v);
-      _mm_stream_si128(block + 2, v);
-      _mm_stream_si128(block + 3, v);
-    }
-    _mm_sfence();
-  } else {
-    for (std::size_t i = 0; i < blocks; ++i, block += 4) {
-      _mm_store_si128(block, v);
-      _mm_store_si128(block + 1, v);
-      _mm_store_si128(block + 2, v);
-      _mm_store_si128(block + 3, v);
-    }
+  for (std::size_t i = 0; i < blocks; ++i, block += 4) {
+    _mm_store_si128(block, v);
+    _mm_store_si128(block + 1, v);
+    _mm_store_si128(block + 2, v);
+    _mm_store_si128(block + 3, v);
   }
   for (Dest += blocks * 16; Dest < DestEnd; ++Dest)
     *Dest = Value;

@@ -74,8 +74,7 @@ void BlendRunKeyed(TEffect Effect, const TPixel* Source, TPixel* Dest, const TPi
 // Combines the one pixel Source with every pixel of [Dest, DestEnd), the alpha levels truncated
 // as Bar fills.
 void FillRun(TEffect Effect, TPixel Source, TPixel* Dest, const TPixel* DestEnd);
-// Sets every pixel of [Dest, DestEnd) to Value. Streaming writes past the caches, for fills far
-// larger than they are, which nothing reads soon after.
-void FillPixels(TPixel Value, TPixel* Dest, const TPixel* DestEnd, bool Streaming) noexcept;
+// Sets every pixel of [Dest, DestEnd) to Value.
+void FillPixels(TPixel Value, TPixel* Dest, const TPixel* DestEnd) noexcept;
 // As FillRun, leaving the destination pixels with the colour bytes of Key untouched.
 void FillRunKeyed(TEffect Effect, TPixel Source, TPixel* Dest, const TPixel* DestEnd, TPixel Key);
