@@ -4,6 +4,7 @@
 #include "app/uMain.h"
 #include "app/uStartup.h"
 #include "report/uMsgBox.h"
+#include "ui/uDBitmap.h"
 #include "ui/uDesktopColors.h"
 
 #include <QApplication>
@@ -44,7 +45,9 @@ int main(int argc, char** argv) {
       form.installEventFilter(&quitAfterFirstPaint);
     form.show();
     const int result = QApplication::exec();
+    // The widget layer shuts down before the application object and the framework's modules.
     RemoveMessageBox();
+    FinalizeDBitmap();
     return result;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "bmi: %s\n", error.what());
