@@ -7,7 +7,8 @@
 //                 "warning", "Fatal Error", "FatalError", "mlError"). Unset, empty or "None": no
 //                 log. Any other value: no log, and a one-line note on stderr.
 //   BMI_LOG_FILE  the file written; a relative name is taken from the current directory at
-//                 start-up. Unset or empty: the file name already fixed for the log, or else
+//                 start-up. Unset or empty: the file name the program's paths fixed for the log
+//                 (MainLogFileName), or, in a program that fixed none,
 //                 $XDG_STATE_HOME/bmi/bmi.log (~/.local/state/bmi/bmi.log without it).
 //
 // A line reads "2024-05-01 14:03:07.042 +0200 [Warning] text": local time with milliseconds and
