@@ -369,6 +369,18 @@ void TDBitmap::Resize(std::int32_t NewWidth, std::int32_t NewHeight, const TProg
     return;
   }
 
+  // Takes the target over from row Done on; a resize stopped by Progress leaves the rows it did
+  // not reach black.
+  const auto finish = [&](std::int32_t Done) {
+    for (std::int32_t row = Done; row < NewHeight; ++row) {
+      auto* out = reinterpret_cast<TPixel*>(target.scanLine(row));
+      std::fill(out, out + NewWidth, 0);
+    }
+    Adopt(std::move(target));
+    Transparent = transparent;
+    TransparentColor = transparentColor;
+  };
+
   // One source row summed across into the target columns: blue, green, red and opaque length,
   // each weighted by the length covered. Rows are kept for the next target row, which often
   // starts on the same source row.
@@ -434,13 +446,7 @@ void TDBitmap::Resize(std::int32_t NewWidth, std::int32_t NewHeight, const TProg
         out[tx] = mean(0) | mean(1) << 8 | mean(2) << 16;
       }
     }
-    for (; ty < NewHeight; ++ty) {
-      auto* out = reinterpret_cast<TPixel*>(target.scanLine(ty));
-      std::fill(out, out + NewWidth, 0);
-    }
-    Adopt(std::move(target));
-    Transparent = transparent;
-    TransparentColor = transparentColor;
+    finish(ty);
     return;
   }
   std::vector<std::uint64_t> rowSums[2] = {std::vector<std::uint64_t>(columns * 4),
@@ -501,12 +507,5 @@ void TDBitmap::Resize(std::int32_t NewWidth, std::int32_t NewHeight, const TProg
       out[tx] = static_cast<TPixel>(mean(0) | mean(1) << 8 | mean(2) << 16);
     }
   }
-  // A resize stopped by Progress leaves the rows it did not reach black.
-  for (; ty < NewHeight; ++ty) {
-    auto* out = reinterpret_cast<TPixel*>(target.scanLine(ty));
-    std::fill(out, out + NewWidth, 0);
-  }
-  Adopt(std::move(target));
-  Transparent = transparent;
-  TransparentColor = transparentColor;
+  finish(ty);
 }
