@@ -1,5 +1,6 @@
 #include "env/uFile.h"
 
+#include "env/uLineEnds_p.h"
 #include "env/uPaths.h"
 #include "platform/uFileOps.h"
 #include "report/uLog.h"
@@ -9,11 +10,8 @@
 
 #include <fcntl.h>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -63,24 +61,24 @@ std::string SizeText(std::size_t Size) {
   return BytesToText(static_cast<std::int64_t>(Size), nsPlain);
 }
 
-// The first CR or LF in [Begin, End), or End; 16 bytes at a time where SSE2 is there, as on every
-// x86-64 processor. Lines are short, so a wider vector would rarely pay for its set-up.
-inline const char* FindLineEnd(const char* Begin, const char* End) noexcept {
-#if defined(__SSE2__)
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i lf = _mm_set1_epi8('\n');
-  while (End - Begin >= 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Begin));
-    const int mask =
-        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
-    if (mask != 0)
-      return Begin + __builtin_ctz(static_cast<unsigned>(mask));
-    Begin += 16;
+// Line = [Begin, Begin + Count), and True. Lines are mostly short: up to 64 bytes they are copied
+// with two overlapping moves of a fixed size instead of a call.
+[[gnu::noinline]] bool AssignLine(std::string& Line, const char* Begin, std::size_t Count) {
+  Line.resize(Count);
+  char* const out = Line.data();
+  if (Count > 64 || Count < 8) {
+    std::memcpy(out, Begin, Count);
+  } else if (Count >= 32) {
+    std::memcpy(out, Begin, 32);
+    std::memcpy(out + Count - 32, Begin + Count - 32, 32);
+  } else if (Count >= 16) {
+    std::memcpy(out, Begin, 16);
+    std::memcpy(out + Count - 16, Begin + Count - 16, 16);
+  } else {
+    std::memcpy(out, Begin, 8);
+    std::memcpy(out + Count - 8, Begin + Count - 8, 8);
   }
-#endif
-  while (Begin < End && *Begin != '\r' && *Begin != '\n')
-    ++Begin;
-  return Begin;
+  return true;
 }
 
 std::string DirectoryPart(const std::string& Path) {
@@ -137,6 +135,7 @@ bool TFile::Open(std::string_view FileName, TFileMode Mode, std::uint32_t Flags)
   FilePos_ = 0;
   Mode_ = Mode;
   Buffer_.reset();
+  LineEnds_.reset();
   BufferSize_ = FileBufferSize;
   ResetBuffer();
   BOMSize_ = 0;
@@ -250,6 +249,7 @@ bool TFile::Close(bool ChangeFileTime, bool Forced) {
       [&] {
         MainLogAdd("Closing " + TempFileName_, mlDebug);
         Buffer_.reset();
+        LineEnds_.reset();
         ResetBuffer();
         if (ChangeFileTime && Mode_ != fmReadOnly)
           FileOps().Touch(Handle_);
@@ -301,6 +301,7 @@ void TFile::ReleaseTempName() noexcept {
 void TFile::ResetBuffer() noexcept {
   BufferStart_ = NoBuffer;
   BufferEnd_ = 0;
+  CursorPos_ = NoCursor;
 }
 
 bool TFile::BlockRead(void* Buffer, std::size_t Count) {
@@ -320,7 +321,9 @@ bool TFile::BlockRead(void* Buffer, std::size_t Count) {
                 TempFileName_);
     return false;
   }
-  MainLogAdd("Reading " + SizeText(Count) + " from " + TempFileName_, mlDebug);
+  // Lines are read a buffer at a time: the trace is not even formatted when no one keeps it.
+  if (MainLog())
+    MainLogAdd("Reading " + SizeText(Count) + " from " + TempFileName_, mlDebug);
   return true;
 }
 
@@ -344,7 +347,8 @@ bool TFile::BlockWrite(const void* Buffer, std::size_t Count) {
     ShowWarning("Writing only " + SizeText(done) + "/" + SizeText(Count) + " to " + TempFileName_);
     return false;
   }
-  MainLogAdd("Writing " + SizeText(Count) + " to " + TempFileName_, mlDebug);
+  if (MainLog())
+    MainLogAdd("Writing " + SizeText(Count) + " to " + TempFileName_, mlDebug);
   return true;
 }
 
@@ -381,16 +385,24 @@ bool TFile::Truncate() {
 }
 
 bool TFile::LoadBuffer(std::int64_t Pos) {
-  if (!Buffer_)
-    Buffer_ = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(BufferSize_));
+  const auto size = static_cast<std::size_t>(BufferSize_);
+  if (!Buffer_) {
+    // The line-end marks read whole words of bytes: the buffer ends in one more word's room.
+    Buffer_ = std::make_unique_for_overwrite<char[]>(size + 64);
+    LineEnds_ = std::make_unique_for_overwrite<std::uint64_t[]>(size / 64 + 1);
+  }
   const std::int64_t filePos = FilePos_;
   BufferStart_ = Pos / BufferSize_ * BufferSize_;
   BufferEnd_ = std::min(BufferStart_ + BufferSize_ - 1, FileSize_ - 1);
   FilePos_ = BufferStart_;
-  const bool read =
-      BlockRead(Buffer_.get(), static_cast<std::size_t>(BufferEnd_ - BufferStart_ + 1));
+  const auto count = static_cast<std::size_t>(BufferEnd_ - BufferStart_ + 1);
+  const bool read = BlockRead(Buffer_.get(), count);
   FilePos_ = filePos;
-  if (!read)
+  CursorPos_ = NoCursor;
+  MarkedWords_ = read ? (count + 63) / 64 : 0;
+  if (read)
+    MarkLineEnds(Buffer_.get(), count, LineEnds_.get());
+  else
     ResetBuffer();
   return read;
 }
@@ -402,22 +414,61 @@ bool TFile::ByteAt(std::int64_t Pos, unsigned char& Byte) {
   return true;
 }
 
+std::size_t TFile::NextLineEnd(std::size_t Index) const noexcept {
+  const auto words = static_cast<std::size_t>(BufferEnd_ - BufferStart_) / 64 + 1;
+  std::size_t word = Index / 64;
+  std::uint64_t ends = LineEnds_[word] & ~std::uint64_t(0) << Index % 64;
+  while (ends == 0) {
+    if (++word == words)
+      return NoLineEnd;
+    ends = LineEnds_[word];
+  }
+  return word * 64 + static_cast<std::size_t>(std::countr_zero(ends));
+}
+
 bool TFile::Readln(std::string& Line) {
-  // The common case first: a text line that ends inside the buffer, with the byte after a CR
-  // in the buffer as well. Everything else takes the general way.
+  // The common case first: a text line that ends inside the buffer, with the byte after a CR in
+  // the buffer as well. Everything else takes the general way. Going on from the line before,
+  // the marks still ahead are at hand and the line ends at the lowest of them.
   const std::int64_t start = FilePos_;
-  if ((Charset == fcAnsi || Charset == fcUTF8) && start >= BufferStart_ && start <= BufferEnd_) {
-    const char* const begin = Buffer_.get() + (start - BufferStart_);
-    const char* const end = Buffer_.get() + (BufferEnd_ - BufferStart_ + 1);
-    const char* const stop = FindLineEnd(begin, end);
-    if (end - stop >= 2 || (stop != end && *stop == '\n')) {
-      const auto length = static_cast<std::size_t>(stop - begin);
-      Line.assign(begin, length);
-      FilePos_ = start + std::int64_t(length) + 1 + (*stop == '\r' && stop[1] == '\n');
-      return true;
+  std::size_t word;
+  std::uint64_t ends;
+  if (start == CursorPos_) {
+    word = CursorWord_;
+    ends = CursorEnds_;
+  } else if (start >= BufferStart_ && start <= BufferEnd_) {
+    const auto index = static_cast<std::size_t>(start - BufferStart_);
+    word = index / 64;
+    ends = LineEnds_[word] & ~std::uint64_t(0) << index % 64;
+  } else {
+    return ReadlnSlowly(Line);
+  }
+  if (Charset != fcAnsi && Charset != fcUTF8)
+    return ReadlnSlowly(Line);
+  while (ends == 0) {
+    if (++word == MarkedWords_)
+      return ReadlnSlowly(Line);
+    ends = LineEnds_[word];
+  }
+  const char* const bytes = Buffer_.get();
+  const auto index = static_cast<std::size_t>(start - BufferStart_);
+  const auto stop = word * 64 + static_cast<std::size_t>(std::countr_zero(ends));
+  std::size_t next = stop + 1;
+  ends &= ends - 1;
+  if (bytes[stop] == '\r') {
+    if (BufferStart_ + std::int64_t(stop) == BufferEnd_)
+      return ReadlnSlowly(Line); // the byte after the CR is in the next range
+    if (bytes[next] == '\n') {
+      ++next;
+      if (ends == 0) // the CR ends a word of marks, and the LF starts the next
+        ends = LineEnds_[++word];
+      ends &= ends - 1;
     }
   }
-  return ReadlnSlowly(Line);
+  FilePos_ = CursorPos_ = BufferStart_ + std::int64_t(next);
+  CursorWord_ = word;
+  CursorEnds_ = ends;
+  return AssignLine(Line, bytes + index, stop - index);
 }
 
 bool TFile::ReadlnSlowly(std::string& Line) {
@@ -443,22 +494,25 @@ bool TFile::ReadlnText(std::string& Line) {
   while (FilePos_ < FileSize_) {
     if ((FilePos_ < BufferStart_ || FilePos_ > BufferEnd_) && !LoadBuffer(FilePos_))
       return false;
-    const char* const begin = Buffer_.get() + (FilePos_ - BufferStart_);
-    const char* const end = Buffer_.get() + (BufferEnd_ - BufferStart_ + 1);
-    const char* const stop = FindLineEnd(begin, end);
-    Line.append(begin, static_cast<std::size_t>(stop - begin));
-    FilePos_ += stop - begin;
-    if (stop != end) {
-      ++FilePos_;
-      unsigned char next;
-      if (*stop == '\r' && FilePos_ < FileSize_) {
-        if (!ByteAt(FilePos_, next))
-          return false;
-        if (next == '\n')
-          ++FilePos_;
-      }
-      return true;
+    const auto index = static_cast<std::size_t>(FilePos_ - BufferStart_);
+    const std::size_t stop = NextLineEnd(index);
+    const char* const bytes = Buffer_.get();
+    if (stop == NoLineEnd) {
+      // The line goes on in the next range.
+      Line.append(bytes + index, static_cast<std::size_t>(BufferEnd_ - BufferStart_) + 1 - index);
+      FilePos_ = BufferEnd_ + 1;
+      continue;
     }
+    Line.append(bytes + index, stop - index);
+    FilePos_ = BufferStart_ + std::int64_t(stop) + 1;
+    unsigned char next;
+    if (bytes[stop] == '\r' && FilePos_ < FileSize_) {
+      if (!ByteAt(FilePos_, next))
+        return false;
+      if (next == '\n')
+        ++FilePos_;
+    }
+    return true;
   }
   return true;
 }

@@ -138,6 +138,9 @@ class TFile {
   // Reads the buffer range that holds Pos.
   bool LoadBuffer(std::int64_t Pos);
   bool ByteAt(std::int64_t Pos, unsigned char& Byte);
+  // The buffer index of the first CR or LF at or after Index, or NoLineEnd; Index must be in the
+  // buffer.
+  std::size_t NextLineEnd(std::size_t Index) const noexcept;
   [[gnu::noinline]] bool ReadlnSlowly(std::string& Line);
   bool ReadlnText(std::string& Line);
   bool ReadlnUnits(std::string& Line);
@@ -152,6 +155,14 @@ class TFile {
   bool TempNameHeld_ = false; // the copy's name is taken from other open files
   TFileMode Mode_ = fmReadOnly;
   std::unique_ptr<char[]> Buffer_;
+  // One bit for each byte of the buffer, set for CR and LF: marked when the buffer is loaded.
+  std::unique_ptr<std::uint64_t[]> LineEnds_;
+  std::size_t MarkedWords_ = 0;
+  // Where the last line read fast ended: the word of marks of that position, with the marks
+  // before it cleared. Readln takes it when it goes on from there.
+  std::int64_t CursorPos_ = NoCursor;
+  std::size_t CursorWord_ = 0;
+  std::uint64_t CursorEnds_ = 0;
   std::int64_t BufferStart_ = NoBuffer;
   std::int64_t BufferEnd_ = 0;
   std::int64_t BufferSize_ = FileBufferSize;
@@ -160,6 +171,8 @@ class TFile {
   std::int64_t FileSize_ = 0;
 
   static constexpr std::int64_t NoBuffer = 0x7FFFFFFFFFFFFFFF;
+  static constexpr std::size_t NoLineEnd = ~std::size_t(0);
+  static constexpr std::int64_t NoCursor = -1;
 };
 
 // Builds the mode names; part of the framework's start-up.

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -139,6 +141,69 @@ TEST_F(TFileTest, LineBreakAcrossTheEdgeOfTheBufferCountsOnce) {
     ASSERT_EQ(lines.size(), c.Lines.size()) << "content of " << c.Content.size() << " bytes";
     EXPECT_TRUE(lines == c.Lines) << "content of " << c.Content.size() << " bytes";
   }
+}
+
+// The line of Text at Pos and the position behind its line break, as CR, LF and CR LF end lines.
+std::pair<std::string, std::size_t> ExpectedLine(const std::string& Text, std::size_t Pos) {
+  const std::size_t stop = std::min(Text.find_first_of("\r\n", Pos), Text.size());
+  std::size_t next = stop + (stop < Text.size());
+  if (stop < Text.size() && Text[stop] == '\r' && next < Text.size() && Text[next] == '\n')
+    ++next;
+  return {Text.substr(Pos, stop - Pos), next};
+}
+
+TEST_F(TFileTest, ReadlnFromAnyPositionAgreesWithTheLineBreakRules) {
+  // Three buffers and more of lines of every length, with every kind of break; a CR LF is split
+  // between two buffers and between two words of the line-end marks.
+  std::mt19937 random(17);
+  std::string text;
+  while (text.size() < 3 * FileBufferSize + 999) {
+    const std::size_t length = random() % 16 == 0 ? random() % 3000 : random() % 90;
+    for (std::size_t i = 0; i < length; ++i)
+      text += char('a' + random() % 26);
+    text += std::array<const char*, 4>{"\n", "\r", "\r\n", "\n\r"}[random() % 4];
+  }
+  text.replace(FileBufferSize - 1, 2, "\r\n");
+  text.replace(FileBufferSize + 63, 2, "\r\n");
+  WriteWholeFile(Folder / "mixed", text);
+
+  std::vector<std::string> expected;
+  for (std::size_t pos = 0; pos < text.size();) {
+    auto [line, next] = ExpectedLine(text, pos);
+    expected.push_back(std::move(line));
+    pos = next;
+  }
+  EXPECT_TRUE(ReadLines(Name("mixed")) == expected);
+
+  TFile file;
+  ASSERT_TRUE(file.Open(Name("mixed"), fmReadOnly));
+  std::string line;
+  const auto expectLineAt = [&](std::size_t Pos) {
+    const auto [want, next] = ExpectedLine(text, Pos);
+    EXPECT_TRUE(file.Readln(line)) << "from " << Pos;
+    EXPECT_EQ(line, want) << "from " << Pos;
+    EXPECT_EQ(file.FilePos(), std::int64_t(next)) << "from " << Pos;
+    return next;
+  };
+  // Each jump reads a few lines; after its first line, often read in another buffer, it goes
+  // back once to where the jump before stopped.
+  std::size_t back = 0;
+  for (int jump = 0; jump < 3000 && !HasFailure(); ++jump) {
+    std::size_t pos = random() % text.size();
+    ASSERT_TRUE(file.Seek(std::int64_t(pos)));
+    for (int step = 0; step < 3 && pos < text.size(); ++step) {
+      pos = expectLineAt(pos);
+      if (step == 0 && back < text.size()) {
+        ASSERT_TRUE(file.Seek(std::int64_t(back)));
+        expectLineAt(back);
+        ASSERT_TRUE(file.Seek(std::int64_t(pos)));
+      }
+    }
+    back = pos;
+  }
+  ASSERT_TRUE(file.SeekEnd());
+  EXPECT_FALSE(file.Readln(line));
+  EXPECT_TRUE(Reports.Questions.empty());
 }
 
 TEST_F(TFileTest, Utf16GivesOneEmptyLineAndOneWarningPerLine) {
@@ -300,6 +365,22 @@ TEST_F(TFileTest, ReadAndWriteWorksOnACopyAndSeesWhatItWrote) {
   ASSERT_TRUE(file.Close());
   EXPECT_EQ(ReadWholeFile(Folder / "rw.txt"), "\xEF\xBB\xBF"
                                               "one");
+}
+
+TEST_F(TFileTest, ALineWrittenOverWhereReadingStoppedReadsAsWritten) {
+  WriteWholeFile(Folder / "rw.txt", "one\ntwo\nsix\n");
+  TFile file;
+  file.Charset = fcAnsi;
+  ASSERT_TRUE(file.Open(Name("rw.txt"), fmReadAndWrite));
+  std::string line;
+  for (const char* expected : {"one", "two"}) {
+    ASSERT_TRUE(file.Readln(line));
+    EXPECT_EQ(line, expected);
+  }
+  ASSERT_TRUE(file.BlockWrite("SIX", 3));
+  ASSERT_TRUE(file.Seek(8));
+  ASSERT_TRUE(file.Readln(line));
+  EXPECT_EQ(line, "SIX");
 }
 
 TEST_F(TFileTest, AppendWritesBehindTheEndOrStartsWithTheMark) {
