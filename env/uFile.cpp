@@ -62,8 +62,8 @@ std::string SizeText(std::size_t Size) {
 }
 
 // Line = [Begin, Begin + Count), and True. Lines are mostly short: up to 64 bytes they are copied
-// with two overlapping moves of a fixed size instead of a call.
-[[gnu::noinline]] bool AssignLine(std::string& Line, const char* Begin, std::size_t Count) {
+// with two overlapping moves of a fixed size instead of a call to memcpy.
+bool AssignLine(std::string& Line, const char* Begin, std::size_t Count) {
   Line.resize(Count);
   char* const out = Line.data();
   if (Count > 64 || Count < 8) {
@@ -134,10 +134,8 @@ bool TFile::Open(std::string_view FileName, TFileMode Mode, std::uint32_t Flags)
   FileName_ = FileName;
   FilePos_ = 0;
   Mode_ = Mode;
-  Buffer_.reset();
-  LineEnds_.reset();
+  FreeBuffer();
   BufferSize_ = FileBufferSize;
-  ResetBuffer();
   BOMSize_ = 0;
   FileSize_ = 0;
   ExpandedName_ = ExpandDir(FileName);
@@ -248,9 +246,7 @@ bool TFile::Close(bool ChangeFileTime, bool Forced) {
   const bool closed = AttemptWithRetries(
       [&] {
         MainLogAdd("Closing " + TempFileName_, mlDebug);
-        Buffer_.reset();
-        LineEnds_.reset();
-        ResetBuffer();
+        FreeBuffer();
         if (ChangeFileTime && Mode_ != fmReadOnly)
           FileOps().Touch(Handle_);
         code = FileOps().Close(Handle_);
@@ -296,6 +292,12 @@ void TFile::ReleaseTempName() noexcept {
   if (TempNameHeld_)
     HeldTempNames.erase(TempFileName_);
   TempNameHeld_ = false;
+}
+
+void TFile::FreeBuffer() noexcept {
+  Buffer_.reset();
+  LineEnds_.reset();
+  ResetBuffer();
 }
 
 void TFile::ResetBuffer() noexcept {
@@ -399,7 +401,6 @@ bool TFile::LoadBuffer(std::int64_t Pos) {
   const bool read = BlockRead(Buffer_.get(), count);
   FilePos_ = filePos;
   CursorPos_ = NoCursor;
-  MarkedWords_ = read ? (count + 63) / 64 : 0;
   if (read)
     MarkLineEnds(Buffer_.get(), count, LineEnds_.get());
   else
@@ -414,15 +415,25 @@ bool TFile::ByteAt(std::int64_t Pos, unsigned char& Byte) {
   return true;
 }
 
-std::size_t TFile::NextLineEnd(std::size_t Index) const noexcept {
+std::uint64_t TFile::MarksFrom(std::size_t Index) const noexcept {
+  return LineEnds_[Index / 64] & ~std::uint64_t(0) << Index % 64;
+}
+
+bool TFile::SkipToMarks(std::size_t& Word, std::uint64_t& Ends) const noexcept {
   const auto words = static_cast<std::size_t>(BufferEnd_ - BufferStart_) / 64 + 1;
-  std::size_t word = Index / 64;
-  std::uint64_t ends = LineEnds_[word] & ~std::uint64_t(0) << Index % 64;
-  while (ends == 0) {
-    if (++word == words)
-      return NoLineEnd;
-    ends = LineEnds_[word];
+  while (Ends == 0) {
+    if (++Word == words)
+      return false;
+    Ends = LineEnds_[Word];
   }
+  return true;
+}
+
+std::size_t TFile::NextLineEnd(std::size_t Index) const noexcept {
+  std::size_t word = Index / 64;
+  std::uint64_t ends = MarksFrom(Index);
+  if (!SkipToMarks(word, ends))
+    return NoLineEnd;
   return word * 64 + static_cast<std::size_t>(std::countr_zero(ends));
 }
 
@@ -439,17 +450,12 @@ bool TFile::Readln(std::string& Line) {
   } else if (start >= BufferStart_ && start <= BufferEnd_) {
     const auto index = static_cast<std::size_t>(start - BufferStart_);
     word = index / 64;
-    ends = LineEnds_[word] & ~std::uint64_t(0) << index % 64;
+    ends = MarksFrom(index);
   } else {
     return ReadlnSlowly(Line);
   }
-  if (Charset != fcAnsi && Charset != fcUTF8)
+  if ((Charset != fcAnsi && Charset != fcUTF8) || !SkipToMarks(word, ends))
     return ReadlnSlowly(Line);
-  while (ends == 0) {
-    if (++word == MarkedWords_)
-      return ReadlnSlowly(Line);
-    ends = LineEnds_[word];
-  }
   const char* const bytes = Buffer_.get();
   const auto index = static_cast<std::size_t>(start - BufferStart_);
   const auto stop = word * 64 + static_cast<std::size_t>(std::countr_zero(ends));

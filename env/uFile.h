@@ -138,13 +138,20 @@ class TFile {
   // Reads the buffer range that holds Pos.
   bool LoadBuffer(std::int64_t Pos);
   bool ByteAt(std::int64_t Pos, unsigned char& Byte);
+  // The line-end marks of the word of the buffer that holds Index, those before Index cleared.
+  std::uint64_t MarksFrom(std::size_t Index) const noexcept;
+  // Moves Word on, while its marks Ends are none, to the next word of the buffer with a mark and
+  // gives its marks. False when the buffer has no further mark.
+  bool SkipToMarks(std::size_t& Word, std::uint64_t& Ends) const noexcept;
   // The buffer index of the first CR or LF at or after Index, or NoLineEnd; Index must be in the
   // buffer.
   std::size_t NextLineEnd(std::size_t Index) const noexcept;
   [[gnu::noinline]] bool ReadlnSlowly(std::string& Line);
   bool ReadlnText(std::string& Line);
   bool ReadlnUnits(std::string& Line);
+  // Forgets the buffer's contents; FreeBuffer also frees its memory.
   void ResetBuffer() noexcept;
+  void FreeBuffer() noexcept;
   void ReleaseTempName() noexcept;
 
   int Handle_ = -1;
@@ -157,7 +164,6 @@ class TFile {
   std::unique_ptr<char[]> Buffer_;
   // One bit for each byte of the buffer, set for CR and LF: marked when the buffer is loaded.
   std::unique_ptr<std::uint64_t[]> LineEnds_;
-  std::size_t MarkedWords_ = 0;
   // Where the last line read fast ended: the word of marks of that position, with the marks
   // before it cleared. Readln takes it when it goes on from there.
   std::int64_t CursorPos_ = NoCursor;
