@@ -9,6 +9,7 @@
 #include "expr/uParserMsg.h"
 #include "platform/uExceptions.h"
 #include "platform/uFloatFormat.h"
+#include "text/uLatin1.h"
 #include "text/uOutputFormat.h"
 
 #include <algorithm>
@@ -82,21 +83,6 @@ std::string Utf8ToLatin1(std::string_view text) {
     else
       result += '?';
     i += length;
-  }
-  return result;
-}
-
-std::string Latin1ToUtf8(std::string_view text) {
-  std::string result;
-  result.reserve(text.size());
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      result += c;
-    } else {
-      result += static_cast<char>(0xC0 | (byte >> 6));
-      result += static_cast<char>(0x80 | (byte & 0x3F));
-    }
   }
   return result;
 }
@@ -222,7 +208,7 @@ TExitCode ReadExpression(const std::string& expression, const TOptions& options)
   }
   std::cout << Latin1ToUtf8(FloatToStr(value, LocaleSeparatorLatin1(DecimalSep))) << '\n';
   for (const TParserMessage& message : messages)
-    std::cout << Latin1ToUtf8(MessageToString(message)) << '\n';
+    std::cout << MessageToUtf8(message) << '\n';
   return messages.Count() > 0 ? ecMessages : ecClean;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/uFloatErrors.h"
 #include "platform/uFloatFormat.h"
 #include "text/uOutputFormat.h"
+#include "text/uLatin1.h"
 #include "ui/uColors.h"
 #include "ui/uDesktopColors.h"
 #include "ui/uExceptionBox.h"

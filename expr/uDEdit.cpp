@@ -30,8 +30,8 @@ void SetErrorColors(QLineEdit* Edit, bool HasErrors) {
 void ShowParserMessages(QLineEdit* Edit, const TParserMessages* Messages) {
   if (Messages) {
     SetErrorColors(Edit, Messages->Count() > 0);
-    const std::string hint = Messages->ToString();
-    Edit->setToolTip(QString::fromLatin1(hint.data(), static_cast<qsizetype>(hint.size())));
+    const std::string hint = Messages->ToUtf8();
+    Edit->setToolTip(QString::fromUtf8(hint.data(), static_cast<qsizetype>(hint.size())));
     Edit->setProperty(ShowHintProperty, true);
   } else {
     SetErrorColors(Edit, false);

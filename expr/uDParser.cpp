@@ -4,6 +4,7 @@
 #include "expr/uParserMsg.h"
 #include "platform/uFloatFormat.h"
 #include "text/uOutputFormat.h"
+#include "text/uLatin1.h"
 
 #include <algorithm>
 #include <array>
@@ -849,22 +850,6 @@ long double TDParser::ReadValue(long double MinVal, long double DefVal, long dou
     result = belowMin ? MinVal : MaxVal;
   }
   return result;
-}
-
-std::string LocaleSeparatorLatin1(std::string_view Utf8) {
-  if (Utf8.size() == 1 && static_cast<unsigned char>(Utf8[0]) < 0x80)
-    return std::string(Utf8);
-  if (Utf8.size() == 2) {
-    const auto lead = static_cast<unsigned char>(Utf8[0]);
-    const auto trail = static_cast<unsigned char>(Utf8[1]);
-    if ((lead == 0xC2 || lead == 0xC3) && (trail & 0xC0) == 0x80)
-      return std::string(1, static_cast<char>(((lead & 0x03) << 6) | (trail & 0x3F)));
-  }
-  // U+202F, the narrow no-break space some locales group digits with, reads like the no-break
-  // space, which also lets a typed space group digits.
-  if (Utf8 == "\xE2\x80\xAF")
-    return "\xA0";
-  return "";
 }
 
 void InitializeDParser() {

@@ -221,11 +221,6 @@ class TDParser {
   TCharClasses CharClasses_;
 };
 
-// A separator of the user's locale (UTF-8) as the one Latin-1 character the reader compares with:
-// characters up to U+00FF as they are, the narrow no-break space as the no-break space, and
-// anything else as empty, which means no separator.
-std::string LocaleSeparatorLatin1(std::string_view Utf8);
-
 // Builds the default class table.
 void InitializeDParser();
 // Releases ExpressionTree.

@@ -4,6 +4,7 @@
 #include "expr/uParserMsg.h"
 #include "platform/uExceptions.h"
 #include "platform/uFloatErrors.h"
+#include "text/uLatin1.h"
 #include "text/uOutputFormat.h"
 
 namespace {

@@ -20,8 +20,11 @@ struct TParserMessage {
 };
 
 // The one-line form: "[" level caption "] (" line ", " start ".." end "): " text, with lines and
-// columns counted from 1, written as whole numbers in the user's locale.
+// columns counted from 1, written as whole numbers in the user's locale. The text is the reader's
+// Latin-1, so a thousands separator that Latin-1 lacks becomes its stand-in there.
 std::string MessageToString(const TParserMessage& Message);
+// The same line for showing to the user: UTF-8, with the locale's own thousands separator.
+std::string MessageToUtf8(const TParserMessage& Message);
 
 // An ordered list of messages, in the order of adding.
 class TParserMessages {
@@ -38,6 +41,8 @@ class TParserMessages {
   // Every message in its one-line form, joined by CR LF, without a line break after the last;
   // the empty text for an empty list.
   std::string ToString() const;
+  // The same, each message by MessageToUtf8.
+  std::string ToUtf8() const;
 
  private:
   std::vector<TParserMessage> Messages_;

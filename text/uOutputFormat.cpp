@@ -480,8 +480,10 @@ bool ReadLocaleSettings(const char* LocaleName) {
   // An empty thousands separator is the locale's choice: no separator.
   ThousandSep = nl_langinfo_l(THOUSEP, locale.get());
   const char* grouping = nl_langinfo_l(GROUPING, locale.get());
+  // POSIX grouping lists the integer part's group sizes from the right, the last repeating
+  // ("3;3" is groups of three throughout); it says nothing of fractions, which stay ungrouped.
   GroupSize = GroupEntry(grouping[0]);
-  FractionGroupSize = grouping[0] == '\0' ? 0 : GroupEntry(grouping[1]);
+  FractionGroupSize = 0;
   // Every locale here writes the sign before the number and a zero before the point.
   NegativeSign = "-";
   NegativeFormat = 1;

@@ -1,5 +1,6 @@
 #include "expr/uDEdit.h"
 #include "expr/uParserMsg.h"
+#include "support/NumberFormat.h"
 #include "ui/uColors.h"
 #include "ui/uDesktopColors.h"
 
@@ -31,6 +32,25 @@ TEST_F(TEditFeedback, MessagesGiveErrorColoursAndTheHint) {
   EXPECT_EQ(edit.toolTip(), QString("[Error] (1, 1..4): Undeclared identifier 'abc'\r\n"
                                     "[Error] (1, 5..6): Expression expected but '\u00AC' found"));
   EXPECT_TRUE(ShowsHint(&edit));
+}
+
+// Column numbers grouped by a separator that UTF-8 writes in several bytes show that separator.
+TEST_F(TEditFeedback, TheHintShowsTheLocalesOwnSeparator) {
+  const struct {
+    const TNumberFormat& Format;
+    QChar Separator;
+  } cases[] = {{FrenchLocale, QChar(0x202F)}, {SwissGermanLocale, QChar(0x2019)}};
+  for (const auto& c : cases) {
+    TNumberFormatGuard format(c.Format);
+    QLineEdit edit;
+    TParserMessages messages;
+    messages.Add(0, 1099, 1100, "Undeclared identifier 'x'", mlError);
+    ShowParserMessages(&edit, &messages);
+    const QString separator(c.Separator);
+    EXPECT_EQ(edit.toolTip(), "[Error] (1, 1" + separator + "100..1" + separator +
+                                  "101): Undeclared identifier 'x'")
+        << "separator U+" << std::hex << int{c.Separator.unicode()};
+  }
 }
 
 TEST_F(TEditFeedback, AnEmptyListGivesNormalColoursAndAnEmptyHintShown) {

@@ -78,15 +78,6 @@ TEST_F(TInputFormat, LocaleSeparatorsComeFromTheProcessAtTheCall) {
   EXPECT_EQ(StrToValE("1.5", true, nullptr, 0, 0, 1e9L), 1.5L);
 }
 
-TEST_F(TInputFormat, LocaleSeparatorsAreTakenAsLatin1) {
-  EXPECT_EQ(LocaleSeparatorLatin1("."), ".");
-  EXPECT_EQ(LocaleSeparatorLatin1(""), "");
-  EXPECT_EQ(LocaleSeparatorLatin1("\xC2\xA0"), "\xA0");
-  EXPECT_EQ(LocaleSeparatorLatin1("\xC3\xA9"), "\xE9");
-  EXPECT_EQ(LocaleSeparatorLatin1("\xE2\x80\xAF"), "\xA0");
-  EXPECT_EQ(LocaleSeparatorLatin1("\xD9\xAB"), "") << "the Arabic decimal separator";
-}
-
 TEST_F(TInputFormat, IntegerFormsRoundHalvesAwayFromZero) {
   EXPECT_EQ(StrToValI("2.5", false, -10, 0, 10, 1, nullptr), 3);
   EXPECT_EQ(StrToValI("-2.5", false, -10, 0, 10, 1, nullptr), -3);

@@ -36,6 +36,11 @@ inline const TNumberFormat PointLocale = {".", ",", 3, 0, "-", 1, 1, ";", ":"};
 // "," before the decimals, "." between groups of three.
 inline const TNumberFormat CommaLocale = {",", ".", 3, 0, "-", 1, 1, ";", ":"};
 
+// Separators of locales whose thousands separator Latin-1 lacks: French (the narrow no-break
+// space U+202F) and Swiss German (the right single quotation mark U+2019).
+inline const TNumberFormat FrenchLocale = {",", "\xE2\x80\xAF", 3, 0, "-", 1, 1, ";", ":"};
+inline const TNumberFormat SwissGermanLocale = {".", "\xE2\x80\x99", 3, 0, "-", 1, 1, ";", ":"};
+
 // Applies a number format for its lifetime and puts back the one it found.
 class TNumberFormatGuard {
  public:

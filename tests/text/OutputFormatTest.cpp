@@ -1,3 +1,4 @@
+#include "support/BuiltLocales.h"
 #include "support/NumberFormat.h"
 #include "text/uOutputFormat.h"
 #include "text/uTranslate.h"
@@ -553,27 +554,55 @@ class TLeaksIgnored {
   }
 };
 
-// A Finnish locale, built for the test, has a comma, a narrow no-break space between groups of
-// three, "." between hours and minutes, and day.month.year dates.
-TEST_F(LocaleFormats, ReadsTheSettingsOfAnInstalledLocale) {
-  const std::filesystem::path folder =
-      std::filesystem::path(testing::TempDir()) / "bmi-output-format-locales";
-  std::filesystem::create_directories(folder);
-  const std::string build =
-      "localedef -i fi_FI -f UTF-8 '" + (folder / "fi_FI.UTF-8").string() + "' >/dev/null 2>&1";
-  if (std::system(build.c_str()) != 0)
-    GTEST_SKIP() << "localedef cannot build fi_FI here";
+// Reads the settings of a locale built for the test; false when it cannot be built here.
+bool ReadBuiltLocale(const std::string& Name) {
+  const std::filesystem::path folder = BuiltLocaleFolder(Name);
+  if (folder.empty())
+    return false;
   const TEnvironmentVariable path("LOCPATH", folder.string());
+  // glibc's newlocale keeps its copy of LOCPATH for good; that is not a leak of ours.
+  const TLeaksIgnored ignored;
+  return ReadLocaleSettings((Name + ".UTF-8").c_str());
+}
 
-  {
-    // glibc's newlocale keeps its copy of LOCPATH for good; that is not a leak of ours.
-    const TLeaksIgnored ignored;
-    ASSERT_TRUE(ReadLocaleSettings("fi_FI.UTF-8"));
+// glibc gives the grouping "3;3" for these locales: groups of three throughout the integer part,
+// and nothing about fractions, which stay ungrouped. The separators are the locales' own.
+TEST_F(LocaleFormats, GroupsTheIntegerPartOnlyAsInstalledLocalesSay) {
+  const struct {
+    const char* Name;
+    const char* Decimal;
+    const char* Thousand;
+  } locales[] = {
+      {"en_US", ".", ","},
+      {"de_DE", ",", "."},
+      {"fr_FR", ",", "\xE2\x80\xAF"},
+      {"de_CH", ".", "\xE2\x80\x99"},
+  };
+  for (const auto& locale : locales) {
+    if (!ReadBuiltLocale(locale.Name))
+      GTEST_SKIP() << "localedef cannot build " << locale.Name << " here";
+    const std::string d = locale.Decimal, t = locale.Thousand;
+    EXPECT_EQ(DecimalSep, d) << locale.Name;
+    EXPECT_EQ(ThousandSep, t) << locale.Name;
+    EXPECT_EQ(GroupSize, 3) << locale.Name;
+    EXPECT_EQ(FractionGroupSize, 0) << locale.Name;
+    EXPECT_EQ(NumberToText(1234567, 4, nsLocale), "123" + d + "4567") << locale.Name;
+    EXPECT_EQ(NumberToText(-1234567, -6, nsLocale), "-1" + d + "234567") << locale.Name;
+    EXPECT_EQ(NumberToText(123456789012, 3, nsLocale), "123" + t + "456" + t + "789" + d + "012")
+        << locale.Name;
+    EXPECT_EQ(NumberToText(1234, 0, nsLocale), "1" + t + "234") << locale.Name;
   }
+}
+
+// A Finnish locale has a comma, a narrow no-break space between groups of three, "." between
+// hours and minutes, and day.month.year dates.
+TEST_F(LocaleFormats, ReadsTheSettingsOfAnInstalledLocale) {
+  if (!ReadBuiltLocale("fi_FI"))
+    GTEST_SKIP() << "localedef cannot build fi_FI here";
   EXPECT_EQ(DecimalSep, ",");
   EXPECT_EQ(ThousandSep, "\xE2\x80\xAF");
   EXPECT_EQ(GroupSize, 3);
-  EXPECT_EQ(FractionGroupSize, 3);
+  EXPECT_EQ(FractionGroupSize, 0);
   EXPECT_EQ(TimeSep, ".");
   EXPECT_EQ(NumberToText(-1234567, 2, nsLocale), "-12\xE2\x80\xAF"
                                                  "345,67");
@@ -585,7 +614,6 @@ TEST_F(LocaleFormats, ReadsTheSettingsOfAnInstalledLocale) {
   std::snprintf(buffer, sizeof buffer, "%.1f", 1.5);
   EXPECT_STREQ(buffer, "1.5");
   EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "C");
-  std::filesystem::remove_all(folder);
 }
 
 } // namespace

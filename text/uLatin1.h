@@ -1,0 +1,16 @@
+#pragma once
+
+// Conversions between the framework's UTF-8 strings and the Latin-1 text the expression reader
+// reads, where every character is one byte so that the not sign is byte 172 and message columns
+// count the characters a user sees.
+
+#include <string>
+#include <string_view>
+
+// Every byte as the Latin-1 character of that number, written in UTF-8.
+std::string Latin1ToUtf8(std::string_view Latin1);
+
+// A locale separator (UTF-8, as the C library gives it) as Latin-1 text for the reader: the same
+// character when Latin-1 has it, the no-break space for the narrow no-break space U+202F (both
+// group digits by spaces), and the empty text, meaning no separator, for any other character.
+std::string LocaleSeparatorLatin1(std::string_view Utf8);
