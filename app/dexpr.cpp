@@ -9,6 +9,7 @@
 #include "expr/uParserMsg.h"
 #include "platform/uExceptions.h"
 #include "platform/uFloatFormat.h"
+#include "report/uConsoleMsg.h"
 #include "text/uLatin1.h"
 #include "text/uOutputFormat.h"
 
@@ -228,6 +229,7 @@ int main(int argc, char** argv) {
   }
   try {
     TFrameworkScope framework;
+    InstallConsoleMessages("dexpr");
     if (options.ListFunctions) {
       ListFunctions();
       return ecClean;

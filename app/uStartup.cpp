@@ -18,6 +18,7 @@
 #include "expr/uDParser.h"
 #include "report/uFileLog.h"
 #include "report/uLog.h"
+#include "report/uMsg.h"
 #include "report/uTypes.h"
 #include "text/uOutputFormat.h"
 #include "text/uStrings.h"
@@ -36,11 +37,15 @@ struct TModule {
 // its table on the first registration; standing before the function libraries, its shut-down
 // frees the table after theirs.
 constexpr TModule Modules[] = {
+    // Reports made before the program's dialog exists are kept for it, and shown once it is
+    // installed (a console program writes them to standard error).
+    {KeepEarlyReports, DropEarlyReports},
     {InitializeStrings, nullptr},
     {InitializeDParser, FinalizeDParser},
     {nullptr, FinalizeNamespace},
-    // The log sink is freed after every module that may still log while it shuts down.
-    {nullptr, FinalizeLog},
+    // Lines logged before the file log decides on its sink are kept for it. The sink is freed
+    // after every module that may still log while it shuts down.
+    {KeepEarlyLogLines, FinalizeLog},
     {InitializeMathFunctions, FinalizeMathFunctions},
     {InitializeLogicFunctions, nullptr},
     {InitializeGoniometricFunctions, nullptr},

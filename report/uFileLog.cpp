@@ -221,4 +221,6 @@ void InitializeFileLog() {
     SetMainLogFileName(DefaultLogFileName());
   if (std::unique_ptr<TFileLog> sink = FileLogFromEnvironment(MainLogFileName()))
     SetMainLog(std::move(sink));
+  // Without a sink now, the lines kept for it during start-up have nowhere to go.
+  DropEarlyLogLines();
 }

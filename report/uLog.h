@@ -32,6 +32,13 @@ void SetMainLog(std::unique_ptr<TLog> Sink) noexcept;
 // the line. A line logged by the sink itself while it adds one is dropped.
 void MainLogAdd(std::string_view Line, TMessageLevel Level) noexcept;
 
+// Lines logged while the program starts, before the sink that the environment asks for can be
+// installed, are kept: KeepEarlyLogLines starts keeping (at most 256 lines), the next sink
+// installed receives the kept lines first, in order, and keeping ends there or at
+// DropEarlyLogLines, which forgets them.
+void KeepEarlyLogLines() noexcept;
+void DropEarlyLogLines() noexcept;
+
 // The file a sink writes to. It is fixed at start-up by the paths of the environment; it is
 // empty until then. Nothing is read or written here.
 const std::string& MainLogFileName() noexcept;

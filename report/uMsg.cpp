@@ -19,6 +19,18 @@ constexpr std::int32_t NoAnswer = -1;
 // The installed message dialog; empty while none is installed.
 TShowQueuedMessage Dialog;
 
+// Dialog entries made while the program starts, before its dialog can exist.
+struct TKeptEntry {
+  std::string Text;
+  TArrayOfString Params;
+  bool Retry;
+  TMessageLevel Level;
+  TArrayOfString Buttons;
+};
+constexpr std::size_t MaxKeptEntries = 100;
+bool Keeping = false;
+std::vector<TKeptEntry> KeptEntries;
+
 // Queues one dialog entry with the standard time-out and returns its answer. Without a dialog
 // the entry is answered at once with no answer, as a suppressed dialog answers; a dialog that
 // raises gives no answer as well, since reporting must never raise.
@@ -28,8 +40,11 @@ std::int32_t QueueMessage(const std::string& Text, const TArrayOfString& Params,
     // A copy, so that a dialog that installs another one while it runs is not destroyed
     // under its own feet.
     const TShowQueuedMessage dialog = Dialog;
-    if (!dialog)
+    if (!dialog) {
+      if (Keeping && KeptEntries.size() < MaxKeptEntries)
+        KeptEntries.push_back({Text, Params, Retry, Level, Buttons});
       return NoAnswer;
+    }
     return dialog(Text, Params, Retry, Level, Buttons, MessageTimeOut);
   } catch (...) {
     return NoAnswer;
@@ -118,7 +133,25 @@ struct TFree {
 } // namespace
 
 TShowQueuedMessage SetShowQueuedMessage(TShowQueuedMessage NewDialog) {
-  return std::exchange(Dialog, std::move(NewDialog));
+  TShowQueuedMessage previous = std::exchange(Dialog, std::move(NewDialog));
+  if (Dialog) {
+    // The kept entries were answered long ago; the dialog shows them now for the user to read.
+    std::vector<TKeptEntry> kept = std::exchange(KeptEntries, {});
+    Keeping = false;
+    for (const TKeptEntry& entry : kept)
+      QueueMessage(entry.Text, entry.Params, entry.Retry, entry.Level, entry.Buttons);
+  }
+  return previous;
+}
+
+void KeepEarlyReports() noexcept {
+  Keeping = true;
+}
+
+void DropEarlyReports() noexcept {
+  Keeping = false;
+  KeptEntries.clear();
+  KeptEntries.shrink_to_fit();
 }
 
 std::string ReplaceParams(std::string_view Text, const TArrayOfString& Params) {

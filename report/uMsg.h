@@ -33,6 +33,13 @@ using TShowQueuedMessage = std::function<std::int32_t(
 // -1, as a suppressed dialog answers.
 TShowQueuedMessage SetShowQueuedMessage(TShowQueuedMessage Dialog);
 
+// Reports made while the program starts, before its dialog can exist, are not lost:
+// KeepEarlyReports starts keeping the entries that find no dialog (at most 100, each still
+// answered -1 at once); the next dialog installed shows the kept entries first, in order, and
+// keeping ends there or at DropEarlyReports, which forgets them.
+void KeepEarlyReports() noexcept;
+void DropEarlyReports() noexcept;
+
 // Text with every "%i" (i = 1 ... Params.size(), followed by no further digit) replaced by
 // "'" + Params[i - 1] + "'", in one pass over Text: inserted parameters are never searched again.
 // Any other "%", with its digits, stays as it is.

@@ -93,4 +93,37 @@ TEST_F(TMainLog, FinalizingFreesTheSinkOnceAndLogsNothingAfter) {
   EXPECT_EQ(Destroyed, 1) << "a second finalization has nothing to free";
 }
 
+// Lines logged during start-up, before the sink exists, reach the first sink installed, in order
+// and before its own lines; once it is installed, nothing more is kept.
+TEST_F(TMainLog, TheFirstSinkReceivesTheLinesKeptForIt) {
+  KeepEarlyLogLines();
+  MainLogAdd("Cannot create directory", mlError);
+  MainLogAdd("Reading \"a.ini\"", mlDebug);
+  Install();
+  MainLogAdd("later", mlWarning);
+  SetMainLog(nullptr);
+  MainLogAdd("without a sink", mlError);
+  Install();
+  const std::vector<std::string> expected = {"4: Cannot create directory", "1: Reading \"a.ini\"",
+                                             "3: later"};
+  EXPECT_EQ(Lines, expected);
+}
+
+TEST_F(TMainLog, DroppedEarlyLinesReachNoSink) {
+  KeepEarlyLogLines();
+  for (int i = 0; i < 1000; ++i)
+    MainLogAdd("line " + std::to_string(i), mlError);
+  DropEarlyLogLines();
+  Install();
+  EXPECT_TRUE(Lines.empty());
+
+  SetMainLog(nullptr);
+  KeepEarlyLogLines();
+  for (int i = 0; i < 1000; ++i)
+    MainLogAdd("line " + std::to_string(i), mlError);
+  Install();
+  ASSERT_EQ(Lines.size(), 256u) << "at most 256 lines are kept";
+  EXPECT_EQ(Lines.back(), "4: line 255") << "the first lines are kept, the rest dropped";
+}
+
 } // namespace

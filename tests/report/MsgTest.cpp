@@ -304,6 +304,46 @@ TEST_F(TReporting, WithoutADialogEveryQuestionGetsNoAnswer) {
   EXPECT_EQ(Transcript, logged) << "the log still holds every report";
 }
 
+// Reports made before the program's dialog exists are answered at once and shown by the first
+// dialog installed, in order; after that nothing more is kept.
+TEST_F(TReporting, TheFirstDialogShowsTheReportsKeptForIt) {
+  TShowQueuedMessage dialog = SetShowQueuedMessage({});
+  KeepEarlyReports();
+  ShowError("Cannot create %1", {"/proc/x/"});
+  EXPECT_EQ(AskConfirmation("Sure?", {mbYes, mbNo}), mbCancel) << "kept entries get no answer";
+  Transcript.clear();
+  SetShowQueuedMessage(dialog);
+  const std::vector<std::string> shown = {
+      "dialog Error: Cannot create %1 | /proc/x/ | no retry | OK | 15 s",
+      "dialog Confirmation: Sure? |  | no retry | &Yes, &No | 15 s"};
+  EXPECT_EQ(Transcript, shown);
+
+  Transcript.clear();
+  SetShowQueuedMessage({});
+  ShowWarning("not kept");
+  SetShowQueuedMessage(dialog);
+  EXPECT_EQ(Transcript, std::vector<std::string>{"log Warning: not kept"});
+}
+
+TEST_F(TReporting, DroppedEarlyReportsAreNeverShown) {
+  TShowQueuedMessage dialog = SetShowQueuedMessage({});
+  KeepEarlyReports();
+  ShowError("dropped");
+  DropEarlyReports();
+  Transcript.clear();
+  SetShowQueuedMessage(dialog);
+  EXPECT_TRUE(Transcript.empty());
+
+  SetShowQueuedMessage({});
+  KeepEarlyReports();
+  for (int i = 0; i < 500; ++i)
+    ShowError("error " + std::to_string(i));
+  Transcript.clear();
+  SetShowQueuedMessage(dialog);
+  ASSERT_EQ(Transcript.size(), 100u) << "at most 100 entries are kept";
+  EXPECT_EQ(Transcript.back(), "dialog Error: error 99 |  | no retry | OK | 15 s");
+}
+
 TEST_F(TReporting, ADialogThatFailsCountsAsNoAnswer) {
   SetShowQueuedMessage(
       [](const std::string&, const TArrayOfString&, bool, TMessageLevel, const TArrayOfString&,
