@@ -3,12 +3,15 @@
 
 #include "app/uMain.h"
 #include "app/uStartup.h"
+#include "env/uProjectInfo.h"
 #include "report/uMsgBox.h"
 #include "ui/uDBitmap.h"
 #include "ui/uDesktopColors.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QEvent>
+#include <QIcon>
 #include <QTimer>
 #include <clocale>
 #include <cstdio>
@@ -27,6 +30,41 @@ class TQuitAfterFirstPaint : public QObject {
   }
 };
 
+enum class TCommandLine {
+  Run,
+  Exit,
+  Fail
+};
+
+// The standard options of a Qt program: --help, --help-all and --version print their text and
+// end the program; anything else on the command line is an error.
+TCommandLine ReadCommandLine(const QApplication& Application) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      "Calculates the body mass index from a height and a weight, or the weight from an index.");
+  const QCommandLineOption help = parser.addHelpOption();
+  const QCommandLineOption version = parser.addVersionOption();
+  if (!parser.parse(Application.arguments())) {
+    std::fprintf(stderr, "bmi: %s\n", qPrintable(parser.errorText()));
+    return TCommandLine::Fail;
+  }
+  if (!parser.positionalArguments().isEmpty()) {
+    std::fprintf(stderr, "bmi: unexpected argument '%s'\n",
+                 qPrintable(parser.positionalArguments().constFirst()));
+    return TCommandLine::Fail;
+  }
+  if (parser.isSet(help) || parser.isSet("help-all")) {
+    std::fputs(qPrintable(parser.helpText()), stdout);
+    return TCommandLine::Exit;
+  }
+  if (parser.isSet(version)) {
+    std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                qPrintable(QCoreApplication::applicationVersion()));
+    return TCommandLine::Exit;
+  }
+  return TCommandLine::Run;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -36,7 +74,20 @@ int main(int argc, char** argv) {
     // Qt takes the user's locale for the C library too; the framework reads the locale through
     // its own settings and keeps C's number format plain.
     std::setlocale(LC_NUMERIC, "C");
+    QApplication::setApplicationName("bmi");
     QApplication::setApplicationDisplayName("Body Mass Index");
+    QApplication::setApplicationVersion(QString::fromStdString(GetProjectInfo(piFileVersion)));
+    // The desktop entry's name lets docks and Wayland compositors match the window to it.
+    QGuiApplication::setDesktopFileName("bmi");
+    QApplication::setWindowIcon(QIcon(":/icons/bmi.svg"));
+    switch (ReadCommandLine(application)) {
+    case TCommandLine::Run:
+      break;
+    case TCommandLine::Exit:
+      return 0;
+    case TCommandLine::Fail:
+      return 1;
+    }
     InstallDesktopColors();
     InstallMessageBox();
     TfMain form;

@@ -13,7 +13,9 @@
 #include "ui/uExceptionBox.h"
 #include "ui/uLabeledEdit.h"
 
+#include <QAction>
 #include <QFont>
+#include <QKeySequence>
 
 TfMain* fMain = nullptr;
 
@@ -73,6 +75,16 @@ TfMain::TfMain(QWidget* Parent)
     field.Edit->SetBounds(field.Left, FieldTop, FieldWidth, FieldHeight);
     field.Edit->setText(field.Text);
   }
+  // Ctrl+Q closes the window and so ends the program, as in every desktop program.
+  auto* quit = new QAction(this); // owned by the window
+  // Ctrl+Q itself, also where the platform's key scheme binds no quit key (as Windows' does).
+  QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+  if (!quitKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Q)))
+    quitKeys.append(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  quit->setShortcuts(quitKeys);
+  connect(quit, &QAction::triggered, this, &QWidget::close);
+  addAction(quit);
+
   setTabOrder(EditHeight, EditWeight);
   setTabOrder(EditWeight, EditBMI);
   EditHeight->setFocus();

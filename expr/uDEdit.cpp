@@ -6,6 +6,7 @@
 
 #include <QKeyEvent>
 #include <QPalette>
+#include <limits>
 
 namespace {
 
@@ -44,7 +45,10 @@ bool ShowsHint(const QLineEdit* Edit) {
   return Edit->property(ShowHintProperty).toBool();
 }
 
-TDEdit::TDEdit(QWidget* Parent) : QLineEdit(Parent) {}
+TDEdit::TDEdit(QWidget* Parent) : QLineEdit(Parent) {
+  // An expression may be of any length; Qt would cut a paste at 32767 characters.
+  setMaxLength(std::numeric_limits<int>::max());
+}
 
 void TDEdit::keyPressEvent(QKeyEvent* Event) {
   if (Event->key() == Qt::Key_A && Event->modifiers() == Qt::ControlModifier) {

@@ -1,6 +1,7 @@
 #include "ui/uLabeledEdit.h"
 
 #include <QEvent>
+#include <limits>
 
 namespace {
 
@@ -11,6 +12,8 @@ constexpr int LabelSpacing = 3;
 
 TLabeledEdit::TLabeledEdit(QWidget* Parent) : QLineEdit(Parent), Label_(new QLabel(Parent)) {
   Label_->setBuddy(this);
+  // A field holds a text of any length, as typed or pasted; Qt would cut it at 32767.
+  setMaxLength(std::numeric_limits<int>::max());
   connect(this, &QLineEdit::textChanged, this, [this] {
     if (OnChange)
       OnChange(this);

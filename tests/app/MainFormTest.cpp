@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QApplication>
 #include <QTest>
 #include <string>
 #include <vector>
@@ -134,6 +136,25 @@ TEST_F(TMainForm, EntriesAreExpressionsAndKeywords) {
   Type(Form->EditHeight, QString::fromUtf8("\xC2\xAC\xC2\xAC"
                                            "170"));
   EXPECT_EQ(Form->HeightValue, 170) << "the not sign, twice";
+}
+
+TEST_F(TMainForm, APasteOfAnyLengthIsReadWhole) {
+  // 40,003 characters: far more than a line edit keeps by default, and 180 only at the very end.
+  const QString sum = QString("0+").repeated(20000) + "180";
+  QApplication::clipboard()->setText(sum);
+  Form->EditHeight->setFocus();
+  QTest::keyClick(Form->EditHeight, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(Form->EditHeight, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(Form->EditHeight->text().size(), sum.size());
+  EXPECT_EQ(Form->HeightValue, 180);
+  EXPECT_FALSE(ShowsErrors(Form->EditHeight)) << Form->EditHeight->toolTip().toStdString();
+}
+
+TEST_F(TMainForm, CtrlQClosesTheWindow) {
+  QApplication::setActiveWindow(Form.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+  QTest::keyClick(Form->EditWeight, Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(Form->isVisible());
 }
 
 TEST_F(TMainForm, ComputedTextIsNeverReadBack) {

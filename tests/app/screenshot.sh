@@ -34,6 +34,9 @@ for _ in $(seq 1 100); do
 done
 [ -n "$id" ] || { echo "screenshot: the window did not appear" >&2; exit 1; }
 
+# The window's icon as the window manager sees it, beside the picture.
+xprop -id "$id" _NET_WM_ICON 2>&1 | head -c 400 >"${out%.png}.xprop"
+
 # A mapped window may not be painted yet: take pictures until one is not a single flat colour.
 for _ in $(seq 1 100); do
   if import -window "$id" "$out" 2>/dev/null &&
