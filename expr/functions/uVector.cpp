@@ -141,6 +141,10 @@ std::int64_t RoundEven(long double X) {
 
 long double FloorMod(long double X, long double Y) {
   long double ratio = X / Y;
+  // A quotient that overflowed is reported as the overflow it is, as a division reports it,
+  // before its conversion finds it out of range.
+  FloatBarrier(ratio);
+  RaiseFloatErrors();
   std::int64_t quotient = TruncToInt64(ratio);
   if (ratio - static_cast<long double>(quotient) < 0)
     --quotient;

@@ -280,6 +280,8 @@ TEST(TVectorErrors, Overflows) {
       {"sum", [] { VectorAdd({1e4932L}, {1e4932L}); }},
       {"gamma", [] { VectorGamma({2000.5L}); }},
       {"factorial of a fraction", [] { VectorFact({2000.5L}); }},
+      {"mod whose quotient overflows", [] { VectorMod({1e4932L}, {0.1L}); }},
+      {"mod whose quotient overflows negatively", [] { VectorMod({-1e4932L}, {0.1L}); }},
   };
   for (const auto& [what, run] : cases)
     ExpectError<EOverflow>(run, what, "Floating point overflow");
