@@ -4,7 +4,7 @@
 #include "app/uMain.h"
 #include "app/uStartup.h"
 #include "env/uProjectInfo.h"
-#include "report/uMsgBox.h"
+#include "ui/uMsgBox.h"
 #include "ui/uDBitmap.h"
 #include "ui/uDesktopColors.h"
 

@@ -1,6 +1,6 @@
 #include "app/uMain.h"
 
-#include "expr/uDEdit.h"
+#include "ui/uDEdit.h"
 #include "expr/uDParser.h"
 #include "expr/uInputFormat.h"
 #include "expr/uParserMsg.h"
@@ -8,7 +8,7 @@
 #include "platform/uFloatFormat.h"
 #include "text/uLatin1.h"
 #include "text/uOutputFormat.h"
-#include "ui/uColors.h"
+#include "graphics/uColors.h"
 #include "ui/uDesktopColors.h"
 #include "ui/uExceptionBox.h"
 #include "ui/uLabeledEdit.h"

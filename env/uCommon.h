@@ -5,7 +5,7 @@
 // object nothing changes them afterwards.
 
 #include "env/uOptions.h"
-#include "ui/uColors.h"
+#include "graphics/uColors.h"
 
 #include <array>
 #include <cstddef>

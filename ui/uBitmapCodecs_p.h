@@ -7,7 +7,7 @@
 // raises Exception with the library's message; a header that claims more pixels than its data
 // can hold is refused before anything is allocated.
 
-#include "ui/uColors.h"
+#include "graphics/uColors.h"
 
 #include <QImage>
 #include <cstdint>

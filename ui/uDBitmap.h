@@ -14,7 +14,7 @@
 // within the bitmap, and does nothing on an empty bitmap. Loading and saving report their failures
 // and never raise; the drawing routines never raise.
 
-#include "ui/uColors.h"
+#include "graphics/uColors.h"
 #include "ui/uEffects.h"
 
 #include <QImage>

@@ -2,7 +2,7 @@
 
 // System colours from the desktop: the application palette of the running Qt application.
 
-#include "ui/uColors.h"
+#include "graphics/uColors.h"
 
 #include <QColor>
 

@@ -1,11 +1,11 @@
 // The calculator window driven with typed keys, as a user drives it.
 
 #include "app/uMain.h"
-#include "expr/uDEdit.h"
+#include "ui/uDEdit.h"
 #include "expr/uParserMsg.h"
 #include "support/NumberFormat.h"
 #include "text/uOutputFormat.h"
-#include "ui/uColors.h"
+#include "graphics/uColors.h"
 #include "ui/uDesktopColors.h"
 #include "ui/uExceptionBox.h"
 #include "ui/uLabeledEdit.h"

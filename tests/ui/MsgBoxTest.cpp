@@ -1,5 +1,5 @@
 #include "report/uMsg.h"
-#include "report/uMsgBox.h"
+#include "ui/uMsgBox.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "expr/uDEdit.h"
+#include "ui/uDEdit.h"
 #include "expr/uParserMsg.h"
 #include "support/NumberFormat.h"
-#include "ui/uColors.h"
+#include "graphics/uColors.h"
 #include "ui/uDesktopColors.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "env/uTranslateComponents.h"
+#include "ui/uTranslateComponents.h"
 
 #include "text/uTranslate.h"
 #include "ui/uLabeledEdit.h"

@@ -1,6 +1,6 @@
-#include "EnvTestSupport.h"
+#include "env/EnvTestSupport.h"
 #include "env/uDictionary.h"
-#include "env/uTranslateComponents.h"
+#include "ui/uTranslateComponents.h"
 #include "ui/uLabeledEdit.h"
 
 #include <gtest/gtest.h>

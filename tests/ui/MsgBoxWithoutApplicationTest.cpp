@@ -2,7 +2,7 @@
 // command-line tool, still gets an answer at once instead of a crash.
 
 #include "report/uMsg.h"
-#include "report/uMsgBox.h"
+#include "ui/uMsgBox.h"
 
 #include <gtest/gtest.h>
 

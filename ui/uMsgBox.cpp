@@ -1,4 +1,4 @@
-#include "report/uMsgBox.h"
+#include "ui/uMsgBox.h"
 
 #include "report/uMsg.h"
 

@@ -1,4 +1,4 @@
-#include "ui/uColors.h"
+#include "graphics/uColors.h"
 
 #include <algorithm>
 
