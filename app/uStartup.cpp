@@ -7,6 +7,7 @@
 #include "env/uIni.h"
 #include "env/uOptions.h"
 #include "env/uPaths.h"
+#include "env/uPathsInit.h"
 #include "env/uProjectInfo.h"
 #include "expr/functions/uEloFunctions.h"
 #include "expr/functions/uGoniometricFunctions.h"

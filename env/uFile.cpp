@@ -1,5 +1,6 @@
 #include "env/uFile.h"
 
+#include "env/uFileHelpers.h"
 #include "env/uLineEnds_p.h"
 #include "env/uPaths.h"
 #include "platform/uFileOps.h"
@@ -14,6 +15,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <set>
 #include <vector>
@@ -88,6 +90,26 @@ std::string DirectoryPart(const std::string& Path) {
 
 bool IsProtectedMode(TFileMode Mode) noexcept {
   return Mode == fmRewrite || Mode == fmReadAndWrite;
+}
+
+template <class TData>
+bool ReadWholeFile(std::string_view FileName, TData& Data) {
+  Data.clear();
+  TFile file;
+  if (!file.Open(FileName, fmReadOnly, FILE_FLAG_SEQUENTIAL_SCAN))
+    return false;
+  bool read = false;
+  try {
+    Data.resize(static_cast<std::size_t>(file.FileSize()));
+    read = file.BlockRead(Data.data(), Data.size());
+  } catch (const std::exception&) {
+    // Larger than memory.
+    ShowIOError(FileName, ENOMEM);
+  }
+  file.Close(false, false);
+  if (!read)
+    TData().swap(Data);
+  return read;
 }
 
 } // namespace
@@ -566,4 +588,28 @@ bool TFile::ReadlnUnits(std::string& Line) {
 
 void InitializeFile() {
   ModeNames = EnumCaptions(FileModeNames);
+}
+
+bool ReadBlockFromFile(std::string_view FileName, std::vector<std::uint8_t>& Data) {
+  return ReadWholeFile(FileName, Data);
+}
+
+bool WriteBlockToFile(std::string_view FileName, const void* Data, std::size_t Size) {
+  TFile file;
+  file.Charset = fcAnsi;
+  if (!file.Open(FileName, fmRewrite, FILE_FLAG_SEQUENTIAL_SCAN))
+    return false;
+  if (file.BlockWrite(Data, Size) && file.Truncate())
+    return file.Close(true, false);
+  // Nothing of a failed write reaches the file: the copy is dropped and the target kept.
+  const std::string copy = file.TempFileName();
+  file.Close(false, true);
+  if (copy != ExpandDir(FileName))
+    DeleteFileEx(copy);
+  return false;
+}
+
+bool ReadStringFromFile(std::string_view FileName, std::string& Text) {
+  // UTF-8 is the platform's 8-bit text, so no character set needs converting.
+  return ReadWholeFile(FileName, Text);
 }

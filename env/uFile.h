@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 enum TFileMode : std::uint8_t {
   fmReadOnly,
@@ -183,3 +184,13 @@ class TFile {
 
 // Builds the mode names; part of the framework's start-up.
 void InitializeFile();
+
+// The whole content of a file behind its byte-order mark, through TFile. Empty and False when
+// it cannot be read.
+bool ReadBlockFromFile(std::string_view FileName, std::vector<std::uint8_t>& Data);
+// Writes Size bytes as the whole new content of a file, without a byte-order mark, through a
+// temporary copy: when anything fails the file stays as it was.
+bool WriteBlockToFile(std::string_view FileName, const void* Data, std::size_t Size);
+// The whole text of a file behind its byte-order mark; UTF-8 comes as it is (the platform's
+// 8-bit text), other character sets as raw bytes.
+bool ReadStringFromFile(std::string_view FileName, std::string& Text);

@@ -1,6 +1,6 @@
 #include "env/uFileWatch.h"
 
-#include "env/uPaths.h"
+#include "env/uFileHelpers.h"
 #include "report/uMsg.h"
 #include "text/uOutputFormat.h"
 

@@ -1,6 +1,7 @@
 #include "env/uIni.h"
 
-#include "env/uPaths.h"
+#include "env/uFile.h"
+#include "env/uFileHelpers.h"
 #include "report/uLog.h"
 #include "report/uMsg.h"
 #include "text/uOutputFormat.h"

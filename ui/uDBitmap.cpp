@@ -1,6 +1,6 @@
 #include "ui/uDBitmap.h"
 
-#include "env/uPaths.h"
+#include "env/uFileFilters.h"
 #include "platform/uExceptions.h"
 #include "report/uMsg.h"
 #include "text/uStrings.h"

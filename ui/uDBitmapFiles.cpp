@@ -2,6 +2,7 @@
 // the codecs by extension, and the JPEG quality question.
 
 #include "env/uFile.h"
+#include "env/uFileHelpers.h"
 #include "env/uPaths.h"
 #include "platform/uExceptions.h"
 #include "report/uMsg.h"

@@ -1,6 +1,7 @@
 // The gradient fills of TDBitmap in 17 styles, their ramp tables and random numbers, and the form
 // background texture built on them.
 
+#include "env/uFileHelpers.h"
 #include "env/uPaths.h"
 #include "ui/uDBitmap.h"
 

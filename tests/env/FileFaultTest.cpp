@@ -3,7 +3,7 @@
 
 #include "EnvTestSupport.h"
 #include "env/uFile.h"
-#include "env/uPaths.h"
+#include "env/uFileHelpers.h"
 
 #include <gtest/gtest.h>
 

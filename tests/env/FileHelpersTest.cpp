@@ -2,7 +2,8 @@
 
 #include "EnvTestSupport.h"
 #include "env/uFile.h"
-#include "env/uPaths.h"
+#include "env/uFileFilters.h"
+#include "env/uFileHelpers.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

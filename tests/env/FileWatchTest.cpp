@@ -1,4 +1,5 @@
 #include "EnvTestSupport.h"
+#include "env/uFileHelpers.h"
 #include "env/uFileWatch.h"
 #include "text/uOutputFormat.h"
 

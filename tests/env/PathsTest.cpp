@@ -1,5 +1,7 @@
 #include "EnvTestSupport.h"
+#include "env/uFileHelpers.h"
 #include "env/uPaths.h"
+#include "env/uPathsInit.h"
 #include "platform/uProcess.h"
 #include "platform/uRegistry.h"
 #include "support/RunProcess.h"
