@@ -3,10 +3,8 @@
 
 #include "app/uMain.h"
 #include "app/uStartup.h"
+#include "app/uWidgetStartup.h"
 #include "env/uProjectInfo.h"
-#include "ui/uMsgBox.h"
-#include "ui/uDBitmap.h"
-#include "ui/uDesktopColors.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -88,18 +86,15 @@ int main(int argc, char** argv) {
     case TCommandLine::Fail:
       return 1;
     }
-    InstallDesktopColors();
-    InstallMessageBox();
+    // The widget layer shows the reports kept since start-up before the window appears, and
+    // shuts down before the application object and the framework's modules.
+    TWidgetFrameworkScope widgets;
     TfMain form;
     TQuitAfterFirstPaint quitAfterFirstPaint;
     if (qEnvironmentVariableIsSet("BMI_EXIT_AFTER_FIRST_PAINT"))
       form.installEventFilter(&quitAfterFirstPaint);
     form.show();
-    const int result = QApplication::exec();
-    // The widget layer shuts down before the application object and the framework's modules.
-    RemoveMessageBox();
-    FinalizeDBitmap();
-    return result;
+    return QApplication::exec();
   } catch (const std::exception& error) {
     std::fprintf(stderr, "bmi: %s\n", error.what());
     return 1;

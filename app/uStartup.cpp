@@ -1,5 +1,6 @@
 #include "app/uStartup.h"
 
+#include "app/uModuleList_p.h"
 #include "env/uCommon.h"
 #include "env/uDictionary.h"
 #include "env/uFile.h"
@@ -25,14 +26,7 @@
 #include "text/uStrings.h"
 #include "ui/uSysInfo.h"
 
-#include <cstddef>
-
 namespace {
-
-struct TModule {
-  void (*Initialize)();
-  void (*Finalize)();
-};
 
 // The module order, lower layers first, the string case tables first of all. The registry creates
 // its table on the first registration; standing before the function libraries, its shut-down
@@ -79,30 +73,14 @@ constexpr TModule Modules[] = {
     {InitializeFileLog, nullptr},
 };
 
-// Number of modules whose start-up code has run.
-std::size_t Started = 0;
+TModuleList CoreModules(Modules);
 
 } // namespace
 
 void InitializeFramework() {
-  if (Started != 0)
-    return;
-  try {
-    for (const TModule& module : Modules) {
-      if (module.Initialize)
-        module.Initialize();
-      ++Started;
-    }
-  } catch (...) {
-    FinalizeFramework();
-    throw;
-  }
+  CoreModules.Initialize();
 }
 
 void FinalizeFramework() {
-  while (Started > 0) {
-    const TModule& module = Modules[--Started];
-    if (module.Finalize)
-      module.Finalize();
-  }
+  CoreModules.Finalize();
 }

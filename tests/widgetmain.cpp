@@ -1,8 +1,11 @@
-// Runs every widget test inside a QApplication with the framework started, as the program runs.
+// Runs every widget test inside a QApplication with both stages of the framework started, as the
+// program runs.
 // The application lives from before the first test to after the last, so tests may show windows
 // and run modal loops. Without a platform named in QT_QPA_PLATFORM the tests run offscreen.
 
+#include "app/uWidgetStartup.h"
 #include "support/FrameworkEnvironment.h"
+#include "ui/uMsgBox.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +26,17 @@ void QuietOffscreenNotes(QtMsgType Type, const QMessageLogContext& Context, cons
     QtDefaultHandler(Type, Context, Text);
 }
 
+// Starts the widget layer as the program does, after the core. Tests install the dialogs they
+// need, so the message box it installs is taken away again: a report answers at once.
+class TWidgetFrameworkEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    InitializeWidgetFramework();
+    RemoveMessageBox();
+  }
+  void TearDown() override { FinalizeWidgetFramework(); }
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -33,5 +47,6 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   // Google Test takes ownership of the environment.
   testing::AddGlobalTestEnvironment(new TFrameworkEnvironment);
+  testing::AddGlobalTestEnvironment(new TWidgetFrameworkEnvironment);
   return RUN_ALL_TESTS();
 }

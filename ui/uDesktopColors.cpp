@@ -70,3 +70,7 @@ QColor ToQColor(TColor Color) {
 TColor FromQColor(const QColor& Color) {
   return RGBColor(Color.red(), Color.green(), Color.blue());
 }
+
+void RemoveDesktopColors() noexcept {
+  SetSystemColorResolver(nullptr);
+}

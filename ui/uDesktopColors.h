@@ -9,6 +9,8 @@
 // Resolves system colours through the application palette from now on. Needs a Qt GUI
 // application; the palette is read at each resolution, so a changed theme shows at once.
 void InstallDesktopColors();
+// Goes back to the built-in table of classic desktop colours.
+void RemoveDesktopColors() noexcept;
 
 // Conversions between colour numbers (system colours resolved) and Qt colours.
 QColor ToQColor(TColor Color);

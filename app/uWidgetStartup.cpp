@@ -1,0 +1,31 @@
+#include "app/uWidgetStartup.h"
+
+#include "app/uModuleList_p.h"
+#include "ui/uDBitmap.h"
+#include "ui/uDesktopColors.h"
+#include "ui/uMsgBox.h"
+
+namespace {
+
+// The widget layer's modules, in start-up order.
+constexpr TModule Modules[] = {
+    // System colours from the application palette, for everything drawn from here on.
+    {InstallDesktopColors, RemoveDesktopColors},
+    // The dialog of every report; installing it shows what was reported during start-up, before
+    // the main form appears.
+    {InstallMessageBox, RemoveMessageBox},
+    // The bitmap layer keeps its background texture until the application goes.
+    {nullptr, FinalizeDBitmap},
+};
+
+TModuleList WidgetModules(Modules);
+
+} // namespace
+
+void InitializeWidgetFramework() {
+  WidgetModules.Initialize();
+}
+
+void FinalizeWidgetFramework() {
+  WidgetModules.Finalize();
+}
