@@ -1,8 +1,10 @@
 // dexpr reads expressions exactly as a field of the calculator does, for scripts, tests and a
-// terminal: each argument, or each line of standard input, is read as one value, and the value is
-// printed with the messages found while reading it.
+// terminal: each argument, or each line of standard input, is read as one value. Standard output
+// gets one line per expression, so results line up with the input; the messages found while
+// reading go to standard error.
 
 #include "app/uStartup.h"
+#include "env/uProjectInfo.h"
 #include "expr/functions/uNamespace.h"
 #include "expr/uDParser.h"
 #include "expr/uInputFormat.h"
@@ -13,14 +15,18 @@
 #include "text/uLatin1.h"
 #include "text/uOutputFormat.h"
 
+#include <stdio.h>
+#include <sys/types.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
-#include <iostream>
 #include <limits>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,19 +34,54 @@
 
 namespace {
 
-constexpr const char* Usage =
-    "usage: dexpr [--fixed-format] [--min X] [--default X] [--max X] [EXPRESSION ...]\n"
-    "       dexpr --functions\n"
-    "       dexpr --help\n"
-    "Reads each EXPRESSION, or each line of standard input, as a value and prints it with the\n"
-    "messages found while reading it. Exit status: 0 no message, 1 some message, 3 a\n"
-    "floating-point error, 2 a usage error.\n";
+constexpr std::string_view Synopsis =
+    "usage: dexpr [--fixed-format] [--min X] [--default X] [--max X] [--] [EXPRESSION ...]\n"
+    "       dexpr --functions | --help | --version\n";
+
+constexpr std::string_view Help =
+    "Reads each EXPRESSION, or each line of standard input when there is none, as a value the way\n"
+    "a field of the calculator reads it, and prints the value.\n"
+    "\n"
+    "Options:\n"
+    "  --fixed-format  read '.' as the decimal point and ',' as the thousands separator\n"
+    "                  (default: the separators of the locale)\n"
+    "  --min X         lowest value; a smaller one reads as X\n"
+    "                  (default: the lowest extended value, -1.18973149535723E4932)\n"
+    "  --default X     value of an empty or unreadable expression (default: 0)\n"
+    "  --max X         highest value; a greater one reads as X\n"
+    "                  (default: the highest extended value, 1.18973149535723E4932)\n"
+    "                  X is a plain decimal number such as -2.5 or 1e6, given as '--min X' or\n"
+    "                  '--min=X'; --min may not exceed --max\n"
+    "  --functions     list the functions, one a line: namespace, name, argument count\n"
+    "                  ('any' for any number) and description, separated by tabs\n"
+    "  --help          show this help\n"
+    "  --version       show the program's version\n"
+    "  --              end of the options: every later argument is an expression, also one\n"
+    "                  that begins with '-'\n"
+    "\n"
+    "Input: the arguments, one expression each, or, when there is none, standard input, one\n"
+    "expression a line. LF or CR LF ends a line, and a UTF-8 byte-order mark at the start of\n"
+    "standard input is skipped. Each line's result is written as soon as the line is read.\n"
+    "Text is UTF-8 in and out. A character beyond Latin-1 reads as '?', and bytes that are not\n"
+    "well-formed UTF-8 (overlong forms, surrogates, code points above U+10FFFF, cut or stray\n"
+    "bytes) read as Latin-1 characters, one byte each.\n"
+    "\n"
+    "Output: one line on standard output per expression: its value, or an empty line when a\n"
+    "floating-point error leaves none. Messages and errors go to standard error; when the\n"
+    "expressions come from standard input or from more than one argument, each of their lines\n"
+    "begins with the expression's number and ': ' (its line of standard input, or its place\n"
+    "among the arguments).\n"
+    "\n"
+    "Exit status: 0 no message, 1 some message, 3 a floating-point error (the worst of these\n"
+    "wins), 2 a usage error, 4 the program ended early: a write failed, memory ran out or the\n"
+    "framework could not start; the reason follows 'dexpr: ' on standard error.\n";
 
 enum TExitCode {
   ecClean = 0,
   ecMessages = 1,
   ecUsage = 2,
-  ecFloatError = 3
+  ecFloatError = 3,
+  ecFatal = 4
 };
 
 struct TOptions {
@@ -48,8 +89,11 @@ struct TOptions {
   long double Min = -std::numeric_limits<long double>::max();
   long double Default = 0;
   long double Max = std::numeric_limits<long double>::max();
+  std::string MinText = "-1.18973149535723E4932";
+  std::string MaxText = "1.18973149535723E4932";
   bool ListFunctions = false;
   bool Help = false;
+  bool Version = false;
   std::vector<std::string> Expressions;
   bool FromArguments = false;
 };
@@ -58,34 +102,84 @@ struct TUsageError {
   std::string Reason;
 };
 
+// A failure that ends the program, such as output that cannot be written.
+struct TFatalError {
+  std::string Reason;
+};
+
+// The length of the well-formed UTF-8 sequence at the start of text, or 0 when it does not begin
+// with one: overlong forms, surrogates, code points above U+10FFFF and cut sequences are not.
+std::size_t Utf8SequenceLength(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80)
+    return 1;
+  std::size_t length;
+  unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0)
+      low = 0xA0; // below is overlong
+    else if (lead == 0xED)
+      high = 0x9F; // above are the surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0)
+      low = 0x90; // below is overlong
+    else if (lead == 0xF4)
+      high = 0x8F; // above is beyond U+10FFFF
+  } else {
+    return 0;
+  }
+  if (text.size() < length || byte(1) < low || byte(1) > high)
+    return 0;
+  for (std::size_t k = 2; k < length; ++k)
+    if ((byte(k) & 0xC0) != 0x80)
+      return 0;
+  return length;
+}
+
 // UTF-8 to the expression language's Latin-1. Characters beyond Latin-1 become "?", which starts
-// no token and so is reported where it stands; bytes that are not UTF-8 are taken as Latin-1.
+// no token and so is reported where it stands; each byte that is not part of a well-formed
+// sequence is taken as the Latin-1 character of that byte.
 std::string Utf8ToLatin1(std::string_view text) {
   std::string result;
   result.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    int length = lead < 0x80         ? 1
-                 : (lead >> 5) == 6  ? 2
-                 : (lead >> 4) == 14 ? 3
-                 : (lead >> 3) == 30 ? 4
-                                     : 0;
-    bool valid = length > 0 && i + length <= text.size();
-    for (int k = 1; valid && k < length; ++k)
-      valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-    if (!valid) {
-      result += text[i++];
-      continue;
-    }
-    if (length == 1)
-      result += text[i];
-    else if (length == 2 && lead <= 0xC3)
-      result += static_cast<char>(((lead & 0x03) << 6) | (text[i + 1] & 0x3F));
+  while (!text.empty()) {
+    const std::size_t length = Utf8SequenceLength(text);
+    if (length == 0 || length == 1)
+      result += text[0];
+    else if (length == 2 && static_cast<unsigned char>(text[0]) <= 0xC3)
+      result += static_cast<char>(((text[0] & 0x03) << 6) | (text[1] & 0x3F));
     else
       result += '?';
-    i += length;
+    text.remove_prefix(std::max<std::size_t>(length, 1));
   }
   return result;
+}
+
+// The output text of one message: UTF-8, with the locale's own thousands separator.
+std::string MessageText(const TParserMessage& message) {
+  return MessageToUtf8(message);
+}
+
+// Appends text to standard output; a failed write ends the program.
+void WriteOutput(std::string_view text) {
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size())
+    throw TFatalError{std::string("write error: ") + std::strerror(errno)};
+}
+
+// Sends what standard output holds on its way; a failed write ends the program.
+void FlushOutput() {
+  if (std::fflush(stdout) != 0)
+    throw TFatalError{std::string("write error: ") + std::strerror(errno)};
+}
+
+// Appends text to standard error, which has nowhere to report its own failure.
+void WriteError(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
 // A plain decimal number: optional sign, digits with an optional fraction, optional exponent.
@@ -152,6 +246,10 @@ TOptions ParseArguments(int argc, char** argv) {
         value = argv[i];
       }
       *bound = ParseBound(name.substr(2), *value);
+      if (bound == &options.Min)
+        options.MinText = *value;
+      else if (bound == &options.Max)
+        options.MaxText = *value;
       continue;
     }
     if (value)
@@ -162,55 +260,108 @@ TOptions ParseArguments(int argc, char** argv) {
       options.ListFunctions = true;
     else if (name == "--help")
       options.Help = true;
+    else if (name == "--version")
+      options.Version = true;
     else
       throw TUsageError{"unknown option " + name};
   }
+  if (options.Min > options.Max)
+    throw TUsageError{"--min " + options.MinText + " is greater than --max " + options.MaxText};
   return options;
 }
 
-// Standard input split at LF, one CR before each LF removed; a final empty piece after the last LF
-// is not a line.
-std::vector<std::string> ReadLines(std::istream& input) {
-  std::vector<std::string> lines;
-  std::string all((std::istreambuf_iterator<char>(input)), std::istreambuf_iterator<char>());
-  std::size_t start = 0;
-  while (start < all.size()) {
-    std::size_t end = all.find('\n', start);
-    if (end == std::string::npos)
-      end = all.size();
-    std::string line = all.substr(start, end - start);
-    if (end < all.size() && !line.empty() && line.back() == '\r')
-      line.pop_back();
-    lines.push_back(std::move(line));
-    start = end + 1;
+// Standard input one line at a time, as it arrives: a line ends at LF, and one CR before the LF
+// is removed; a final piece without LF is a line when it is not empty. A UTF-8 byte-order mark at
+// the very start is skipped.
+class TLineReader {
+ public:
+  TLineReader() = default;
+  ~TLineReader() { std::free(Buffer_); }
+  TLineReader(const TLineReader&) = delete;
+  TLineReader& operator=(const TLineReader&) = delete;
+
+  // The next line, valid until the next call; none at the end of the input. A read error ends
+  // the program; a line too long for memory throws std::bad_alloc.
+  std::optional<std::string_view> Next() {
+    errno = 0;
+    const ssize_t length = getline(&Buffer_, &Capacity_, stdin);
+    if (length < 0) {
+      if (errno == ENOMEM)
+        throw std::bad_alloc();
+      if (std::ferror(stdin))
+        throw TFatalError{std::string("read error: ") + std::strerror(errno)};
+      return std::nullopt;
+    }
+    std::string_view line(Buffer_, static_cast<std::size_t>(length));
+    const bool ended = line.ends_with('\n');
+    if (ended) {
+      line.remove_suffix(1);
+      if (line.ends_with('\r'))
+        line.remove_suffix(1);
+    }
+    if (First_) {
+      First_ = false;
+      if (line.starts_with("\xEF\xBB\xBF"))
+        line.remove_prefix(3);
+      if (line.empty() && !ended)
+        return std::nullopt;
+    }
+    return line;
   }
-  return lines;
-}
+
+ private:
+  char* Buffer_ = nullptr; // owned, grown by getline
+  std::size_t Capacity_ = 0;
+  bool First_ = true;
+};
 
 void ListFunctions() {
   ForEachFunction([](const TFunction& function) {
-    std::cout << function.Namespace << '\t' << function.Name << '\t'
-              << (function.ArgCount < 0 ? std::string("any") : std::to_string(function.ArgCount))
-              << '\t' << function.Description << '\n';
+    WriteOutput(function.Namespace + '\t' + function.Name + '\t' +
+                (function.ArgCount < 0 ? std::string("any") : std::to_string(function.ArgCount)) +
+                '\t' + function.Description + '\n');
   });
 }
 
-// Reads one expression and prints its value and messages; returns its exit code.
-TExitCode ReadExpression(const std::string& expression, const TOptions& options) {
+// Reads one expression: writes its value line to standard output and sends it on, then writes
+// the floating-point error and the messages to standard error, each line after Prefix. Returns
+// the expression's exit code.
+TExitCode ReadExpression(std::string_view expression, const std::string& prefix,
+                         const TOptions& options) {
   TParserMessages messages;
-  long double value;
+  std::string errors;
+  std::optional<long double> value;
   try {
     value = StrToValE(Utf8ToLatin1(expression), !options.FixedFormat, &messages, options.Min,
                       options.Default, options.Max);
   } catch (const EMathError& error) {
-    std::cout.flush();
-    std::cerr << error.what() << '\n';
-    return ecFloatError;
+    errors = prefix + error.what() + '\n';
   }
-  std::cout << Latin1ToUtf8(FloatToStr(value, LocaleSeparatorLatin1(DecimalSep))) << '\n';
+  WriteOutput(value ? Latin1ToUtf8(FloatToStr(*value, LocaleSeparatorLatin1(DecimalSep))) + '\n'
+                    : "\n");
+  FlushOutput();
   for (const TParserMessage& message : messages)
-    std::cout << MessageToUtf8(message) << '\n';
-  return messages.Count() > 0 ? ecMessages : ecClean;
+    errors += prefix + MessageText(message) + '\n';
+  WriteError(errors);
+  return !value ? ecFloatError : messages.Count() > 0 ? ecMessages : ecClean;
+}
+
+// Reads every expression of the arguments or of standard input; returns the worst exit code.
+TExitCode ReadExpressions(const TOptions& options) {
+  TExitCode worst = ecClean;
+  if (options.FromArguments) {
+    const bool numbered = options.Expressions.size() > 1;
+    for (std::size_t i = 0; i < options.Expressions.size(); ++i) {
+      const std::string prefix = numbered ? std::to_string(i + 1) + ": " : "";
+      worst = std::max(worst, ReadExpression(options.Expressions[i], prefix, options));
+    }
+    return worst;
+  }
+  TLineReader reader;
+  std::size_t number = 0;
+  while (std::optional<std::string_view> line = reader.Next())
+    worst = std::max(worst, ReadExpression(*line, std::to_string(++number) + ": ", options));
+  return worst;
 }
 
 } // namespace
@@ -220,28 +371,34 @@ int main(int argc, char** argv) {
   try {
     options = ParseArguments(argc, argv);
   } catch (const TUsageError& error) {
-    std::cerr << "dexpr: " << error.Reason << '\n' << Usage;
+    WriteError("dexpr: " + error.Reason + '\n');
+    WriteError(Synopsis);
+    WriteError("Run 'dexpr --help' for the options, the input rules and the exit statuses.\n");
     return ecUsage;
   }
-  if (options.Help) {
-    std::cout << Usage;
-    return ecClean;
-  }
   try {
-    TFrameworkScope framework;
-    InstallConsoleMessages("dexpr");
-    if (options.ListFunctions) {
-      ListFunctions();
-      return ecClean;
+    TExitCode code = ecClean;
+    if (options.Help) {
+      WriteOutput(Synopsis);
+      WriteOutput(Help);
+    } else {
+      TFrameworkScope framework;
+      InstallConsoleMessages("dexpr");
+      if (options.Version)
+        WriteOutput("dexpr " + GetProjectInfo(piProductVersion) + '\n');
+      else if (options.ListFunctions)
+        ListFunctions();
+      else
+        code = ReadExpressions(options);
     }
-    std::vector<std::string> expressions =
-        options.FromArguments ? options.Expressions : ReadLines(std::cin);
-    TExitCode worst = ecClean;
-    for (const std::string& expression : expressions)
-      worst = std::max(worst, ReadExpression(expression, options));
-    return worst;
+    FlushOutput();
+    return code;
+  } catch (const TFatalError& error) {
+    WriteError("dexpr: " + error.Reason + '\n');
+  } catch (const std::bad_alloc&) {
+    WriteError("dexpr: out of memory\n");
   } catch (const std::exception& error) {
-    std::cerr << "dexpr: " << error.what() << '\n';
-    return ecFloatError;
+    WriteError(std::string("dexpr: ") + error.what() + '\n');
   }
+  return ecFatal;
 }

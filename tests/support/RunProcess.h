@@ -21,6 +21,21 @@ struct TProcessResult {
   int ExitCode = -1; // -1 when the program did not exit normally
 };
 
+// The test's own environment with the "NAME=value" entries of Extra added, each replacing an
+// inherited entry of its name.
+inline std::vector<std::string> ProcessEnvironment(const std::vector<std::string>& Extra) {
+  std::vector<std::string> result = Extra;
+  for (char** entry = environ; *entry; ++entry) {
+    std::string name(*entry, std::strcspn(*entry, "="));
+    bool overridden = false;
+    for (const std::string& extra : Extra)
+      overridden |= extra.compare(0, name.size() + 1, name + "=") == 0;
+    if (!overridden)
+      result.emplace_back(*entry);
+  }
+  return result;
+}
+
 inline TProcessResult RunProcess(const std::string& Program, const std::vector<std::string>& Args,
                                  const std::string& Input = "",
                                  const std::vector<std::string>& Environment = {}) {
@@ -40,15 +55,7 @@ inline TProcessResult RunProcess(const std::string& Program, const std::vector<s
     argv.push_back(arg.data());
   argv.push_back(nullptr);
 
-  std::vector<std::string> envStrings = Environment;
-  for (char** entry = environ; *entry; ++entry) {
-    std::string name(*entry, std::strcspn(*entry, "="));
-    bool overridden = false;
-    for (const std::string& extra : Environment)
-      overridden |= extra.compare(0, name.size() + 1, name + "=") == 0;
-    if (!overridden)
-      envStrings.emplace_back(*entry);
-  }
+  std::vector<std::string> envStrings = ProcessEnvironment(Environment);
   std::vector<char*> envp;
   for (std::string& entry : envStrings)
     envp.push_back(entry.data());
