@@ -397,8 +397,9 @@ const std::string& Picture(const char* Extension) {
       std::FILE* out = std::fopen(name.c_str(), "wb");
       std::fwrite(file.data(), 1, file.size(), out);
       std::fclose(out);
-    } else {
-      picture.SaveToFile(name);
+    } else if (!picture.SaveToFile(name)) {
+      std::fprintf(stderr, "bench_bitmap: cannot write %s\n", name.c_str());
+      std::exit(1);
     }
   }
   return name;

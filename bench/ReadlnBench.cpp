@@ -64,7 +64,8 @@ void ReadlnLines(benchmark::State& state) {
       ++lines;
       bytes += line.size();
     }
-    file.Close();
+    // A read-only file: the lines are counted whatever the close says.
+    (void)file.Close();
   }
   Finish(state, lines, bytes);
 }

@@ -19,8 +19,9 @@ TCSVFile::TCSVFile(std::int32_t ColumnCount)
 }
 
 TCSVFile::~TCSVFile() {
+  // A destructor has no one to tell; Close reports its own failure.
   if (File_.Opened())
-    File_.Close(true, false);
+    (void)File_.Close(true, false);
 }
 
 bool TCSVFile::Open(std::string_view FileName) {

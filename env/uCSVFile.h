@@ -30,19 +30,19 @@ class TCSVFile {
 
   // Opens FileName for reading, as TFile does (a failure asks Retry or Ignore), and starts
   // counting lines from 0. False when it cannot be opened.
-  bool Open(std::string_view FileName);
+  [[nodiscard]] bool Open(std::string_view FileName);
   // Reads the next line that is neither empty nor, unless AcceptComments, a comment, and splits
   // it into Fields: field i goes to Fields[ColumnMap[i]]. With ColumnCount > 0, Fields has exactly
   // ColumnCount entries: fields from ColumnCount on, and fields mapped outside those entries, are
   // dropped. With ColumnCount 0, Fields grows to hold every field mapped. A negative map entry
   // drops its field; fields beyond the map go to their own index. True when a line was read;
   // at the end of the file, or with no file open, Fields holds ColumnCount empty entries.
-  bool ReadLine(TArrayOfString& Fields);
+  [[nodiscard]] bool ReadLine(TArrayOfString& Fields);
   // True when no line is left, and when no file is open.
   bool Eof() const noexcept;
   // Closes an open file (a read-only file keeps its time) and empties ColumnMap, so that every
   // field then goes to its own index. False when no file was open.
-  bool Close();
+  [[nodiscard]] bool Close();
 
   // The lines split since Open.
   std::int32_t LineIndex() const noexcept { return LineIndex_; }

@@ -72,7 +72,8 @@ void TDictionary::Load() {
     if (!fields[0].empty())
       entries.push_back({std::move(fields[0]), std::move(fields[1])});
   }
-  file.Close();
+  // Every line was read already; a failed close of the read-only file is reported by Close.
+  (void)file.Close();
   Entries_ = std::move(entries);
   Order_.resize(Entries_.size());
   std::iota(Order_.begin(), Order_.end(), 0);

@@ -75,7 +75,7 @@ std::string DictionaryFileName(std::string_view Language);
 // Installs a dictionary of Languages with Language chosen, in place of any installed before, and
 // makes it the Translate hook. A Language that is not among them (such as "") chooses none, so
 // texts pass unchanged, and gives false.
-bool InstallDictionary(TArrayOfString Languages, std::string_view Language);
+[[nodiscard]] bool InstallDictionary(TArrayOfString Languages, std::string_view Language);
 // The installed dictionary, or null.
 TDictionary* InstalledDictionary() noexcept;
 // Removes the dictionary and the hook; part of the framework's shut-down.

@@ -106,7 +106,8 @@ bool ReadWholeFile(std::string_view FileName, TData& Data) {
     // Larger than memory.
     ShowIOError(FileName, ENOMEM);
   }
-  file.Close(false, false);
+  // What was read is whole whether or not the close works; a failed close is reported.
+  (void)file.Close(false, false);
   if (!read)
     TData().swap(Data);
   return read;
@@ -140,7 +141,8 @@ TFile::~TFile() {
     return;
   try {
     ShowWarning("Forcing close of file %1.", {TempFileName_});
-    Close(true, true);
+    // A destructor has no one to tell; Close reports its own failure.
+    (void)Close(true, true);
   } catch (...) {
     // Reporting ran out of memory; the handle is released all the same.
   }
@@ -151,7 +153,8 @@ TFile::~TFile() {
 bool TFile::Open(std::string_view FileName, TFileMode Mode, std::uint32_t Flags) {
   if (Opened()) {
     ShowWarning("Forcing close file %1.", {std::string(FileName)});
-    Close(true, false);
+    // The file opened before is finished with either way; Close reports its own failure.
+    (void)Close(true, false);
   }
   FileName_ = FileName;
   FilePos_ = 0;
@@ -167,8 +170,9 @@ bool TFile::Open(std::string_view FileName, TFileMode Mode, std::uint32_t Flags)
   if (Protected_) {
     TempFileName_ = HoldTempName(ExpandedName_);
     TempNameHeld_ = true;
+    // A stale copy left by a crash; if it cannot go, opening it below fails and says why.
     if (FileOps().Kind(TempFileName_, false) != fkNone)
-      DeleteFileEx(TempFileName_);
+      (void)DeleteFileEx(TempFileName_);
     // The copy is the file worked on: without it the target would be replaced by an empty file.
     if (Mode == fmReadAndWrite && FileOps().Kind(ExpandedName_, true) != fkNone &&
         !CopyFileEx(ExpandedName_, TempFileName_, false)) {
@@ -201,25 +205,34 @@ bool TFile::Open(std::string_view FileName, TFileMode Mode, std::uint32_t Flags)
     return false;
   }
 
+  const bool withBOM = !(Flags & FileFlagNoBOM);
+  bool ready = true;
   switch (Mode) {
   case fmReadOnly:
   case fmReadAndWrite:
-    if (!(Flags & (FILE_FLAG_NO_BUFFERING | FileFlagNoBOM)))
-      DetectBOM();
+    if (withBOM && !(Flags & FILE_FLAG_NO_BUFFERING))
+      ready = DetectBOM();
     break;
   case fmRewrite:
-    Truncate();
-    if (!(Flags & FileFlagNoBOM))
-      WriteBOM();
+    ready = Truncate() && (!withBOM || WriteBOM());
     break;
   case fmAppend:
-    if (FileSize_ > 0)
-      SeekEnd();
-    else if (!(Flags & FileFlagNoBOM))
-      WriteBOM();
+    ready = FileSize_ > 0 ? SeekEnd() : !withBOM || WriteBOM();
     break;
   }
-  return true;
+  if (!ready)
+    AbandonOpen();
+  return ready;
+}
+
+void TFile::AbandonOpen() {
+  const std::string copy = TempFileName_;
+  const bool protectedCopy = Protected_;
+  // Nothing was written through the file yet; a failed close is reported by Close.
+  (void)Close(false, true);
+  // The temporary copy holds nothing of value, and a left copy would only be found later.
+  if (protectedCopy && FileOps().Kind(copy, false) != fkNone)
+    (void)DeleteFileEx(copy);
 }
 
 bool TFile::OpenHandle(int Access) {
@@ -236,11 +249,11 @@ bool TFile::OpenHandle(int Access) {
       [&] { return ShowIOErrorRetry(TempFileName_, code); });
 }
 
-void TFile::DetectBOM() {
+bool TFile::DetectBOM() {
   char head[4] = {' ', ' ', ' ', ' '};
   const auto count = static_cast<std::size_t>(std::min<std::int64_t>(4, FileSize_));
-  if (count > 0)
-    BlockRead(head, count);
+  if (count > 0 && !BlockRead(head, count))
+    return false;
   Charset = DefaultCharset;
   for (std::size_t charset = fcUTF8; charset < FileCharsetCount; ++charset) {
     const std::string_view bom = BOMs[charset];
@@ -251,7 +264,7 @@ void TFile::DetectBOM() {
       break;
     }
   }
-  SeekBegin();
+  return SeekBegin();
 }
 
 bool TFile::WriteBOM() {
@@ -297,14 +310,17 @@ bool TFile::Close(bool ChangeFileTime, bool Forced) {
       ShowIOError(FileName_, ENOENT);
       result = false;
     } else if (DeleteAfterClose) {
-      DeleteFileEx(TempFileName_);
+      // The file is closed as asked; a copy that stays is reported by the delete.
+      (void)DeleteFileEx(TempFileName_);
     } else if (CopyFileEx(TempFileName_, ExpandedName_, false)) {
-      DeleteFileEx(TempFileName_);
+      // The target holds what was written; a copy left behind is reported, nothing is lost.
+      (void)DeleteFileEx(TempFileName_);
     } else {
       result = false;
     }
   } else if (DeleteAfterClose) {
-    DeleteFileEx(ExpandedName_);
+    // The file is closed as asked; a file that stays is reported by the delete.
+    (void)DeleteFileEx(ExpandedName_);
   }
   ReleaseTempName();
   return result;
@@ -603,9 +619,10 @@ bool WriteBlockToFile(std::string_view FileName, const void* Data, std::size_t S
     return file.Close(true, false);
   // Nothing of a failed write reaches the file: the copy is dropped and the target kept.
   const std::string copy = file.TempFileName();
-  file.Close(false, true);
+  // The write has failed already and was reported; these only tidy up after it.
+  (void)file.Close(false, true);
   if (copy != ExpandDir(FileName))
-    DeleteFileEx(copy);
+    (void)DeleteFileEx(copy);
   return false;
 }
 

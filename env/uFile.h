@@ -92,33 +92,33 @@ class TFile {
   // writes it into an empty file and moves to the end of any other. With Protection, fmRewrite
   // and fmReadAndWrite open a temporary copy in AppTempDir (for fmReadAndWrite, a copy of the
   // existing file). False when the file cannot be opened and the user gives up.
-  bool Open(std::string_view FileName, TFileMode Mode,
-            std::uint32_t Flags = FILE_FLAG_SEQUENTIAL_SCAN);
+  [[nodiscard]] bool Open(std::string_view FileName, TFileMode Mode,
+                          std::uint32_t Flags = FILE_FLAG_SEQUENTIAL_SCAN);
   // Closes the file. ChangeFileTime sets the last-write time of a written file to now. A
   // protected file replaces its target with the temporary copy, unless Forced; if the copy
   // cannot be put in place, the target stays as it was, the temporary copy is kept, and the
   // result is False. A file that is not open is a warning and False.
-  bool Close(bool ChangeFileTime = true, bool Forced = false);
+  [[nodiscard]] bool Close(bool ChangeFileTime = true, bool Forced = false);
   bool Opened() const noexcept { return Handle_ >= 0; }
 
   // Reads or writes Count bytes at FilePos, unbuffered, and moves FilePos by the bytes
   // transferred. Fewer bytes than Count is a warning and False; a failure of the platform is a
   // Retry/Ignore question, and False when ignored.
-  bool BlockRead(void* Buffer, std::size_t Count);
-  bool BlockWrite(const void* Buffer, std::size_t Count);
+  [[nodiscard]] bool BlockRead(void* Buffer, std::size_t Count);
+  [[nodiscard]] bool BlockWrite(const void* Buffer, std::size_t Count);
   // Moves FilePos; a position that the platform refuses is a Retry/Ignore question.
-  bool Seek(std::int64_t Pos);
-  bool SeekBegin() { return Seek(0); }
-  bool SeekEnd() { return Seek(FileSize_); }
+  [[nodiscard]] bool Seek(std::int64_t Pos);
+  [[nodiscard]] bool SeekBegin() { return Seek(0); }
+  [[nodiscard]] bool SeekEnd() { return Seek(FileSize_); }
   // Ends the file at FilePos.
-  bool Truncate();
+  [[nodiscard]] bool Truncate();
   bool Eof() const noexcept { return FilePos_ >= FileSize_; }
   // The next text line into Line, without its line break: CR, LF and CR LF each end one line,
   // and a last line needs none. fcAnsi and fcUTF8 lines come as they are (the platform's 8-bit
   // text is UTF-8); the other character sets are not supported: each line comes empty, with a
   // warning. False at the end of the file, and when the file cannot be read; then Line is empty
   // and FilePos stays at the start of the line.
-  bool Readln(std::string& Line);
+  [[nodiscard]] bool Readln(std::string& Line);
 
   // State.
   int Handle() const noexcept { return Handle_; }
@@ -133,12 +133,16 @@ class TFile {
   std::int64_t BufferSize() const noexcept { return BufferSize_; }
 
  private:
-  bool OpenHandle(int Access);
-  void DetectBOM();
-  bool WriteBOM();
+  [[nodiscard]] bool OpenHandle(int Access);
+  // Reads the byte-order mark and takes the file's character set from it; false when the start
+  // of the file cannot be read.
+  [[nodiscard]] bool DetectBOM();
+  // Closes a file whose open failed after its handle was made, and drops its temporary copy.
+  void AbandonOpen();
+  [[nodiscard]] bool WriteBOM();
   // Reads the buffer range that holds Pos.
-  bool LoadBuffer(std::int64_t Pos);
-  bool ByteAt(std::int64_t Pos, unsigned char& Byte);
+  [[nodiscard]] bool LoadBuffer(std::int64_t Pos);
+  [[nodiscard]] bool ByteAt(std::int64_t Pos, unsigned char& Byte);
   // The line-end marks of the word of the buffer that holds Index, those before Index cleared.
   std::uint64_t MarksFrom(std::size_t Index) const noexcept;
   // Moves Word on, while its marks Ends are none, to the next word of the buffer with a mark and
@@ -148,8 +152,8 @@ class TFile {
   // buffer.
   std::size_t NextLineEnd(std::size_t Index) const noexcept;
   [[gnu::noinline]] bool ReadlnSlowly(std::string& Line);
-  bool ReadlnText(std::string& Line);
-  bool ReadlnUnits(std::string& Line);
+  [[nodiscard]] bool ReadlnText(std::string& Line);
+  [[nodiscard]] bool ReadlnUnits(std::string& Line);
   // Forgets the buffer's contents; FreeBuffer also frees its memory.
   void ResetBuffer() noexcept;
   void FreeBuffer() noexcept;
@@ -187,10 +191,10 @@ void InitializeFile();
 
 // The whole content of a file behind its byte-order mark, through TFile. Empty and False when
 // it cannot be read.
-bool ReadBlockFromFile(std::string_view FileName, std::vector<std::uint8_t>& Data);
+[[nodiscard]] bool ReadBlockFromFile(std::string_view FileName, std::vector<std::uint8_t>& Data);
 // Writes Size bytes as the whole new content of a file, without a byte-order mark, through a
 // temporary copy: when anything fails the file stays as it was.
-bool WriteBlockToFile(std::string_view FileName, const void* Data, std::size_t Size);
+[[nodiscard]] bool WriteBlockToFile(std::string_view FileName, const void* Data, std::size_t Size);
 // The whole text of a file behind its byte-order mark; UTF-8 comes as it is (the platform's
 // 8-bit text), other character sets as raw bytes.
-bool ReadStringFromFile(std::string_view FileName, std::string& Text);
+[[nodiscard]] bool ReadStringFromFile(std::string_view FileName, std::string& Text);

@@ -16,15 +16,15 @@ bool FileExistsEx(std::string_view FileName);
 bool DirectoryExists(std::string_view Dir);
 
 // Creates Dir unless it exists. False for an empty Dir, and when creation fails (reported).
-bool CreateDirChecked(std::string_view Dir);
+[[nodiscard]] bool CreateDirChecked(std::string_view Dir);
 // Creates Dir with every missing parent; false at the first directory that cannot be created.
-bool CreateDirEx(std::string_view Dir);
+[[nodiscard]] bool CreateDirEx(std::string_view Dir);
 
 // Copies Source over Dest (taken from ExeDir when relative), logged. Dest is replaced atomically:
 // it is at every moment either the old file or the whole copy. A failure asks Retry or Ignore.
-bool CopyFileEx(std::string_view Source, std::string_view Dest, bool FailIfExists);
+[[nodiscard]] bool CopyFileEx(std::string_view Source, std::string_view Dest, bool FailIfExists);
 // Deletes FileName, logged; a failure is reported.
-bool DeleteFileEx(std::string_view FileName);
+[[nodiscard]] bool DeleteFileEx(std::string_view FileName);
 // The size of the open file Handle, or -1 when the platform fails and the user gives up.
 std::int64_t GetFileSize64(int Handle);
 
@@ -32,6 +32,6 @@ std::int64_t GetFileSize64(int Handle);
 TDateTime FileTimeToDateTime(const TFileTime& FileTime);
 // The creation (zero where the file system keeps none), last-access and last-write times of a
 // file or directory; all zero and False when they cannot be read (reported).
-bool GetFileTimes(std::string_view FileName, TFileTime& Creation, TFileTime& LastAccess,
+[[nodiscard]] bool GetFileTimes(std::string_view FileName, TFileTime& Creation, TFileTime& LastAccess,
                   TFileTime& LastWrite);
-bool GetFileModified(std::string_view FileName, TFileTime& LastWrite);
+[[nodiscard]] bool GetFileModified(std::string_view FileName, TFileTime& LastWrite);

@@ -33,9 +33,9 @@ extern std::vector<TWatchedFile> WatchedFiles;
 // Adds FileName to the watch with its callbacks; its time is taken at the next check.
 void WatchFile(std::string_view FileName, TReloadProc OnReload, TReloadMethod OnReloadMethod = {});
 // Removes the first entry of FileName; false when it is not watched.
-bool UnwatchFile(std::string_view FileName);
+[[nodiscard]] bool UnwatchFile(std::string_view FileName);
 // Marks whether the program has unsaved changes of its own to FileName; false when not watched.
-bool SetFileChangedByApp(std::string_view FileName, bool Changed);
+[[nodiscard]] bool SetFileChangedByApp(std::string_view FileName, bool Changed);
 
 // Checks the watched files, in order. A file that is missing is skipped silently, one whose time
 // cannot be read with a report; a file seen for the first time only has its time taken. For a

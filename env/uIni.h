@@ -59,7 +59,7 @@ class TDIniFile {
   // no name, when the file exists but could not be read at Load (reported: its content would be
   // lost), when an entry would not read back as it is (a key holding "=" or starting with "[", a
   // line break in any text: reported), or when writing fails (reported).
-  bool Save();
+  [[nodiscard]] bool Save();
 
   // The value of Key in Section, or Default when there is none.
   std::string ReadString(std::string_view Section, std::string_view Key, std::string_view Default);

@@ -125,14 +125,15 @@ void InitPaths() {
   if (UserAppDataDir.empty())
     UserAppDataDir = WinDir + ".config/";
   AppDataDir = UserAppDataDir + company + "/" + internal + "/";
+  // A directory that cannot be created is reported, and start-up goes on without it.
   if (!DirectoryExists(AppDataDir))
-    CreateDirEx(AppDataDir);
+    (void)CreateDirEx(AppDataDir);
 
   std::string local = GetShellFolder("Local AppData", false);
   if (local.empty())
     local = XdgDirectory("XDG_DATA_HOME", ".local/share");
   LocalAppDataDir = local.empty() ? AppDataDir : local + company + "/" + internal + "/";
-  CreateDirEx(LocalAppDataDir);
+  (void)CreateDirEx(LocalAppDataDir);
 
   ReadEnvironment();
 

@@ -25,20 +25,20 @@ class TRegistry {
 
   // Opens Key; with CanCreate a missing key is created with its parents. False when it is
   // missing and not created.
-  bool OpenKey(std::string_view Key, bool CanCreate);
+  [[nodiscard]] bool OpenKey(std::string_view Key, bool CanCreate);
   // Opens an existing Key for reading only: writing and deleting values fail.
-  bool OpenKeyReadOnly(std::string_view Key);
+  [[nodiscard]] bool OpenKeyReadOnly(std::string_view Key);
   void CloseKey() noexcept;
   bool KeyExists(std::string_view Key) const;
   // Removes Key with every key below it; false when it does not exist.
-  bool DeleteKey(std::string_view Key);
+  [[nodiscard]] bool DeleteKey(std::string_view Key);
 
   // The values of the open key. Without an open key they fail or read nothing.
   bool ValueExists(std::string_view Name) const;
   // The value Name, or the empty text when there is none.
   std::string ReadString(std::string_view Name) const;
-  bool WriteString(std::string_view Name, std::string_view Value);
-  bool DeleteValue(std::string_view Name);
+  [[nodiscard]] bool WriteString(std::string_view Name, std::string_view Value);
+  [[nodiscard]] bool DeleteValue(std::string_view Name);
 
  private:
   std::string Key_; // normalized path of the open key; empty when none is open

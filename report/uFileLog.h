@@ -44,7 +44,7 @@ class TFileLog : public TLog {
   TMessageLevel MinLevel() const noexcept { return MinLevel_; }
 
  private:
-  bool Open() noexcept;
+  [[nodiscard]] bool Open() noexcept;
 
   std::string FileName_;
   TMessageLevel MinLevel_;

@@ -495,7 +495,8 @@ bool ReadLocaleSettings(const char* LocaleName) {
 }
 
 void InitializeOutputFormat() {
-  ReadLocaleSettings("");
+  // A locale the C library does not know leaves the C locale's settings, as for any program.
+  (void)ReadLocaleSettings("");
 }
 
 void FinalizeOutputFormat() {

@@ -69,7 +69,7 @@ std::string DateTimeToText(TDateTime DateTime, int Decimals, TNumberStyle Style)
 // Reads the locale settings and the locale's date and time formats from the named locale ("" is
 // the user's locale, from the environment). Returns false, and reads the C locale instead, when
 // that locale cannot be loaded. Does not touch the process's global locale.
-bool ReadLocaleSettings(const char* LocaleName);
+[[nodiscard]] bool ReadLocaleSettings(const char* LocaleName);
 
 // Reads the user's locale; part of the framework's start-up.
 void InitializeOutputFormat();

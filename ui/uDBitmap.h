@@ -176,21 +176,21 @@ class TDBitmap {
   // Loads a picture file: BMP, JPEG, GIF, PNG, PPM, TGA or ICO, by its extension. A missing file
   // asks Retry or Ignore; every failure is reported and gives false, the bitmap empty or partly
   // filled.
-  bool LoadFromFile(std::string_view FileName);
+  [[nodiscard]] bool LoadFromFile(std::string_view FileName);
   // Loads a picture of the type Extension ("bmp", "jpg", ...) from Data. Raises Exception on a
   // picture it cannot read, with the reason.
   void LoadFromStreamExt(std::span<const std::uint8_t> Data, std::string_view Extension);
   // SaveToFileEx with Quality -90.
-  bool SaveToFile(std::string_view FileName);
+  [[nodiscard]] bool SaveToFile(std::string_view FileName);
   // Writes the picture in the format of the extension, replacing the file only when all is
   // written. JPEG quality: 0 means -90; -q uses q without asking; a positive Quality is offered
   // in the "JPEG Quality" question (1 ... 100, default 90), whose answer is stored back, and
   // nothing is written when it is cancelled. Failures are reported and give false.
-  bool SaveToFileEx(std::string_view FileName, std::int32_t& Quality);
+  [[nodiscard]] bool SaveToFileEx(std::string_view FileName, std::int32_t& Quality);
   // The file content of the picture in the format of Extension, as SaveToFileEx writes it
   // (JPEG quality as there). False, with nothing reported, for an unknown extension or a
   // cancelled question; raises Exception when encoding fails.
-  bool SaveToStreamExt(std::vector<std::uint8_t>& Data, std::string_view Extension,
+  [[nodiscard]] bool SaveToStreamExt(std::vector<std::uint8_t>& Data, std::string_view Extension,
                        std::int32_t& Quality) const;
 
   // Drawing. Colours are colour numbers; every routine clips to the clip rectangle.
@@ -274,7 +274,7 @@ class TDBitmap {
  private:
   // Makes the bitmap NewWidth x NewHeight without filling it; false (reported) when the memory
   // cannot be had.
-  bool Allocate(std::int32_t NewWidth, std::int32_t NewHeight);
+  [[nodiscard]] bool Allocate(std::int32_t NewWidth, std::int32_t NewHeight);
   // The transparent colour as a pixel value of this bitmap.
   TPixel TransparentPixel() const noexcept { return ColorToPixel(TransparentColor); }
   // A row or column of pixels from the first to the second coordinate (in either order),
@@ -285,7 +285,7 @@ class TDBitmap {
                     TEffect Effect) noexcept;
   // The direct reader of uncompressed BMP files: 1 when loaded, 0 when a failure was reported,
   // -1 for a variant it leaves to the platform reader.
-  int LoadBMPDirect(std::string_view FileName);
+  [[nodiscard]] int LoadBMPDirect(std::string_view FileName);
   // Takes Picture (Format_RGB32) as the bitmap's pixels.
   void Adopt(QImage&& Picture);
   // Gives the pixels away and leaves the bitmap empty.

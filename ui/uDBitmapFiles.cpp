@@ -81,8 +81,9 @@ int TDBitmap::LoadBMPDirect(std::string_view FileName) {
   struct TCloser {
     TFile& File;
     ~TCloser() {
+      // Only read from; a failed close is reported by Close and changes nothing read.
       if (File.Opened())
-        File.Close();
+        (void)File.Close();
     }
   } closer{file};
   const std::int64_t fileSize = file.FileSize();

@@ -114,7 +114,10 @@ const TDBitmap& Texture() {
     for (std::string_view extension : TextureExtensions) {
       const std::string name = GraphDir + "Form." + std::string(extension);
       if (FileExistsEx(name)) {
-        FormTexture->LoadFromFile(name);
+        // A texture that cannot be read was reported by the loader; the forms go without one
+        // rather than with half a picture.
+        if (!FormTexture->LoadFromFile(name))
+          FormTexture = std::make_unique<TDBitmap>();
         break;
       }
     }

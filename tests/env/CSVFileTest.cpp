@@ -20,7 +20,7 @@ class TCSVFileTest : public TEnvTest {
     EXPECT_TRUE(Reader.Open(Name("data.csv")));
     for (TArrayOfString fields; Reader.ReadLine(fields);)
       rows.push_back(fields);
-    Reader.Close();
+    EXPECT_TRUE(Reader.Close());
     return rows;
   }
 };

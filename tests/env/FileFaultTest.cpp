@@ -134,6 +134,40 @@ const TFaultCase FaultCases[] = {
        return file.BlockWrite("er", 2) && file.Close();
      },
      "old", "older"},
+    {"emptying the target at a rewrite's open",
+     [](TFaultyOps& Ops, const std::string& Target) {
+       TFile file;
+       file.Charset = fcAnsi;
+       file.Protection = false;
+       Ops.Fault[foTruncate] = EIO;
+       return file.Open(Target, fmRewrite) && file.BlockWrite("new", 3) && file.Close();
+     },
+     "old", "new"},
+    {"the byte-order mark at a rewrite's open",
+     [](TFaultyOps& Ops, const std::string& Target) {
+       TFile file;
+       file.Charset = fcUTF8;
+       Ops.Fault[foWrite] = ENOSPC;
+       return file.Open(Target, fmRewrite) && file.BlockWrite("new", 3) && file.Close();
+     },
+     "old", "\xEF\xBB\xBFnew"},
+    {"the byte-order mark at an append's open",
+     [](TFaultyOps& Ops, const std::string& Target) {
+       WriteWholeFile(fs::path(Target), "");
+       TFile file;
+       file.Charset = fcUTF8;
+       Ops.Fault[foWrite] = ENOSPC;
+       return file.Open(Target, fmAppend) && file.BlockWrite("new", 3) && file.Close();
+     },
+     "", "\xEF\xBB\xBFnew"},
+    {"the byte-order mark read at open",
+     [](TFaultyOps& Ops, const std::string& Target) {
+       TFile file;
+       std::string line;
+       Ops.Fault[foRead] = EIO;
+       return file.Open(Target, fmReadOnly) && file.Readln(line) && line == "old" && file.Close();
+     },
+     "old", "old"},
     {"whole file written",
      [](TFaultyOps& Ops, const std::string& Target) {
        Ops.Fault[foWrite] = ENOSPC;
@@ -153,6 +187,20 @@ TEST_F(TFileFaultTest, IgnoreGivesFalseAndLeavesNothingOpenNorTheTargetChanged) 
     EXPECT_EQ(OpenDescriptors(), descriptors) << c.Name;
     EXPECT_EQ(Reports.RetryQuestions(), 1u) << c.Name;
     EXPECT_EQ(ReadWholeFile(Folder / "target"), c.Ignored) << c.Name;
+  }
+}
+
+// An open that fails after its temporary copy was made leaves no copy behind.
+TEST_F(TFileFaultTest, AnOpenGivenUpLeavesNoTemporaryCopy) {
+  Reports.AnswerAlways(AnswerIgnore);
+  for (const TFileMode mode : {fmRewrite, fmReadAndWrite}) {
+    TFile file;
+    file.Charset = fcUTF8;
+    Ops.Fault[mode == fmRewrite ? foWrite : foRead] = EIO;
+    EXPECT_FALSE(file.Open(Name("target"), mode)) << FileModeName(mode);
+    EXPECT_FALSE(file.Opened()) << FileModeName(mode);
+    EXPECT_TRUE(TempCopies().empty()) << FileModeName(mode);
+    Ops.Fault.fill(0);
   }
 }
 

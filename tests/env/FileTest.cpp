@@ -26,7 +26,7 @@ std::vector<std::string> ReadLines(const std::string& FileName, TFileCharset Def
     return lines;
   for (std::string line; file.Readln(line);)
     lines.push_back(line);
-  file.Close();
+  EXPECT_TRUE(file.Close());
   return lines;
 }
 

@@ -108,7 +108,7 @@ TEST_F(TFileWatchTest, AFailingReloadIsReportedAndThePassGoesOn) {
 
 TEST_F(TFileWatchTest, AReloadMayChangeTheWatch) {
   WatchedFiles[0].OnReloadMethod = [this](const std::string&) {
-    UnwatchFile(Name("a"));
+    EXPECT_TRUE(UnwatchFile(Name("a")));
     for (int i = 0; i < 100; ++i)
       WatchFile(Name("new"), nullptr);
   };

@@ -487,7 +487,8 @@ TEST_F(OutputFormat, DateTimeToTextInACommaLocale) {
 class LocaleFormats : public OutputFormat {
  protected:
   void TearDown() override {
-    ReadLocaleSettings("");
+    // The user's locale, or the C locale when it is unknown.
+    (void)ReadLocaleSettings("");
     OutputFormat::TearDown();
   }
 };

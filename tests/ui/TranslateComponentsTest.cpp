@@ -27,7 +27,7 @@ class TTranslateComponentsTest : public TEnvTest {
     WriteWholeFile(Folder / "Languages" / "French.csv",
                    "Close,Fermer\nOpen,Ouvrir\nFile,Fichier\nHint,Astuce\nPage,Feuille\n"
                    "Form,Fenetre\nOnce,Once more\n");
-    InstallDictionary({"French"}, "French");
+    EXPECT_TRUE(InstallDictionary({"French"}, "French"));
   }
   ~TTranslateComponentsTest() override { RemoveDictionary(); }
 };
