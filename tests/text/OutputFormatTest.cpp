@@ -364,6 +364,17 @@ TEST_F(OutputFormat, MsToTextPadsShortHoursAndMinutesWithSpaces) {
   });
 }
 
+TEST_F(OutputFormat, MsToTextWritesMinutesAboveNineInTwoDigits) {
+  ExpectDurations({
+      {540000, 1, 0, false, "9:00"},
+      {540000, 1, 0, true, "    9:00"},
+      {599999, 0, -3, true, "    9:59.999"},
+      {600000, 1, 0, false, "10:00"},
+      {600000, 1, 0, true, "   10:00"},
+      {600000, 0, 0, true, "   10:00"},
+  });
+}
+
 TEST_F(OutputFormat, MsToTextWritesTheFractionByDecimals) {
   ExpectDurations({
       {1050, 0, 1, false, "1.0"},

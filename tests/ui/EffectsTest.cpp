@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -59,6 +60,18 @@ struct TPairs {
   }
 };
 
+// The row widths the pairs are drawn in: 0 is one run over all of them; rows of 1 to 7 pixels
+// give every pair to the single-pixel rest that follows the four- and eight-pixel steps.
+constexpr std::size_t RowWidths[] = {0, 1, 2, 3, 4, 5, 6, 7};
+
+// Calls Draw(Begin, End) for consecutive rows of Width pixels over Count pixels.
+template <class TDraw>
+void InRows(std::size_t Width, std::size_t Count, TDraw Draw) {
+  const std::size_t step = Width == 0 ? Count : Width;
+  for (std::size_t begin = 0; begin < Count; begin += step)
+    Draw(begin, std::min(Count, begin + step));
+}
+
 testing::AssertionResult CheckRun(TEffect Effect, const std::vector<TPixel>& Before,
                                   const std::vector<TPixel>& Source,
                                   const std::vector<TPixel>& After, bool Truncate) {
@@ -80,23 +93,41 @@ testing::AssertionResult CheckRun(TEffect Effect, const std::vector<TPixel>& Bef
 
 TEST(TEffects, EveryKernelMatchesItsByteRuleOnAllPairs) {
   const TPairs pairs;
-  for (int e = 0; e < EffectCount; ++e) {
-    std::vector<TPixel> dest = pairs.Dest;
-    EffectKernels[e](pairs.Source.data(), dest.data(), dest.data() + dest.size());
-    EXPECT_TRUE(CheckRun(static_cast<TEffect>(e), pairs.Dest, pairs.Source, dest, false));
-  }
+  for (std::size_t width : RowWidths)
+    for (int e = 0; e < EffectCount; ++e) {
+      std::vector<TPixel> dest = pairs.Dest;
+      InRows(width, dest.size(), [&](std::size_t Begin, std::size_t End) {
+        EffectKernels[e](pairs.Source.data() + Begin, dest.data() + Begin, dest.data() + End);
+      });
+      EXPECT_TRUE(CheckRun(static_cast<TEffect>(e), pairs.Dest, pairs.Source, dest, false))
+          << "in rows of " << width << " pixels (0: one run)";
+    }
+}
+
+// For the fills, whose source is one pixel: every destination byte in every colour byte, pixel i
+// holding i, i + 85 and i + 170; one more pixel makes the run's length odd.
+std::vector<TPixel> EveryByte() {
+  std::vector<TPixel> dest;
+  for (TPixel i = 0; i < 256; ++i)
+    dest.push_back(i | ((i + 85) & 0xFF) << 8 | ((i + 170) & 0xFF) << 16 | 0xA5000000u);
+  dest.push_back(0x00102030);
+  return dest;
 }
 
 TEST(TEffects, EveryFillMatchesItsByteRuleWithTruncatedAlphaLevels) {
-  const TPairs pairs;
-  for (int e = 0; e < EffectCount; ++e)
-    for (int s = 0; s < 256; s += 5) {
-      const TPixel source = static_cast<TPixel>(s * 0x010101) | 0x77000000u;
-      std::vector<TPixel> dest = pairs.Dest;
-      FillRun(static_cast<TEffect>(e), source, dest.data(), dest.data() + dest.size());
-      EXPECT_TRUE(CheckRun(static_cast<TEffect>(e), pairs.Dest,
-                           std::vector<TPixel>(dest.size(), source), dest, true));
-    }
+  const std::vector<TPixel> before = EveryByte();
+  for (std::size_t width : RowWidths)
+    for (int e = 0; e < EffectCount; ++e)
+      for (TPixel s = 0; s < 256; ++s) {
+        const TPixel source = s * 0x010101 | 0x77000000u;
+        std::vector<TPixel> dest = before;
+        InRows(width, dest.size(), [&](std::size_t Begin, std::size_t End) {
+          FillRun(static_cast<TEffect>(e), source, dest.data() + Begin, dest.data() + End);
+        });
+        EXPECT_TRUE(CheckRun(static_cast<TEffect>(e), before,
+                             std::vector<TPixel>(dest.size(), source), dest, true))
+            << "in rows of " << width << " pixels (0: one run)";
+      }
 }
 
 TEST(TEffects, NamedExamples) {

@@ -465,6 +465,25 @@ TEST_F(TPictureFiles, APNGChunkLongerThanTheFileIsRefusedBeforeItIsRead) {
             std::vector<std::string>{"Fatal Error: File is truncated. in class 'TDBitmap'"});
 }
 
+TEST(TPNGCodec, AnImageChunkWithAWrongCRCIsRefused) {
+  QImage picture(3, 2, QImage::Format_RGB32);
+  picture.fill(qRgb(10, 20, 30));
+  TBytes file = EncodePNG(picture, false, clNone);
+  ASSERT_NO_THROW(DecodePNG(file));
+  // Chunks follow the 8-byte signature: length (4 bytes, most significant first), type, data and
+  // CRC (4 bytes). The last byte of the IDAT chunk's CRC is changed.
+  const auto lengthAt = [&](std::size_t At) {
+    return std::size_t{file[At]} << 24 | std::size_t{file[At + 1]} << 16 |
+           std::size_t{file[At + 2]} << 8 | std::size_t{file[At + 3]};
+  };
+  std::size_t at = 8;
+  while (at + 8 <= file.size() && std::memcmp(&file[at + 4], "IDAT", 4) != 0)
+    at += 12 + lengthAt(at);
+  ASSERT_LE(at + 8, file.size()) << "no IDAT chunk";
+  file[at + 8 + lengthAt(at) + 3] ^= 0x01;
+  EXPECT_THROW(DecodePNG(file), Exception);
+}
+
 TEST_F(TPictureFiles, PNGWithAlphaIsDrawnOverTheKeyColour) {
   QImage alpha(2, 1, QImage::Format_ARGB32);
   alpha.setPixel(0, 0, qRgba(255, 255, 255, 0));

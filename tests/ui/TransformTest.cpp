@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -164,21 +165,36 @@ TPixelRows ReferenceResize(const TPixelRows& Source, int NewWidth, int NewHeight
 }
 
 TEST(TDBitmapResize, MatchesAnIndependentAreaAverageOnRandomPictures) {
-  const int sizes[][4] = {{7, 5, 3, 2},   {5, 3, 11, 7}, {13, 9, 6, 9},  {4, 4, 3, 5},
-                          {1, 1, 3, 2},   {9, 1, 2, 1},  {16, 12, 5, 5}, {18, 6, 9, 3},
-                          {21, 7, 14, 5}, {40, 3, 39, 2}};
+  const int sizes[][4] = {{7, 5, 3, 2},   {5, 3, 11, 7},  {13, 9, 6, 9},  {4, 4, 3, 5},
+                          {1, 1, 3, 2},   {9, 1, 2, 1},   {16, 12, 5, 5}, {18, 6, 9, 3},
+                          {21, 7, 14, 5}, {40, 3, 39, 2}, {1, 7, 1, 3},   {1, 9, 2, 4},
+                          {1, 5, 3, 2}};
+  // A transparent colour that no pixel has changes no mean; like a single column, it sends the
+  // picture the general way instead of the fast one.
+  const TColor keyColor = RGBColor(1, 2, 3);
+  const TPixel key = 0x00010203; // keyColor as a pixel
   unsigned seed = 1;
   for (const auto& size : sizes) {
     const TPixelRows pixels = RandomPixels(size[0], size[1], seed++);
-    TDBitmap source;
-    SetPixels(source, pixels);
-    TDBitmap target;
-    target.Resize(size[2], size[3], nullptr, &source);
-    EXPECT_PIXELS(target, ReferenceResize(pixels, size[2], size[3]))
-        << size[0] << 'x' << size[1] << " to " << size[2] << 'x' << size[3];
-    // Resizing a bitmap itself gives the same.
-    source.Resize(size[2], size[3], nullptr, nullptr);
-    EXPECT_EQ(Pixels(source), Pixels(target));
+    for (const auto& row : pixels)
+      ASSERT_EQ(std::count(row.begin(), row.end(), key), 0) << "the key must not be a pixel";
+    const TPixelRows expected = ReferenceResize(pixels, size[2], size[3]);
+    for (bool keyed : {false, true}) {
+      TDBitmap source;
+      SetPixels(source, pixels);
+      source.Transparent = keyed;
+      source.TransparentColor = keyed ? keyColor : clNone;
+      TDBitmap target;
+      target.Resize(size[2], size[3], nullptr, &source);
+      EXPECT_PIXELS(target, expected)
+          << size[0] << 'x' << size[1] << " to " << size[2] << 'x' << size[3]
+          << (keyed ? " with" : " without") << " a transparent colour";
+      EXPECT_EQ(target.Transparent, keyed);
+      EXPECT_EQ(target.TransparentColor, source.TransparentColor);
+      // Resizing a bitmap itself gives the same.
+      source.Resize(size[2], size[3], nullptr, nullptr);
+      EXPECT_EQ(Pixels(source), Pixels(target));
+    }
   }
 }
 
