@@ -29,9 +29,7 @@ TEST(BmiScreenshot, ShowsTheThreeFieldsAndTheirLabels) {
   const std::filesystem::path shot = std::filesystem::path(SCREENSHOT_DIR) / "bmi.png";
   std::filesystem::create_directories(shot.parent_path());
   std::filesystem::remove(shot);
-  TProcessResult run = RunProcess("/usr/bin/xvfb-run",
-                                  {"-a", "-s", "-screen 0 1280x1024x24 -nolisten tcp",
-                                   SCREENSHOT_SCRIPT, BMI_PATH, shot.string()},
+  TProcessResult run = RunProcess("/bin/sh", {XVFB_SCRIPT, SCREENSHOT_SCRIPT, BMI_PATH, shot.string()},
                                   "", {"LC_ALL=C", "QT_QPA_PLATFORM=xcb"});
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
 
@@ -60,9 +58,9 @@ TEST(BmiScreenshot, ShowsTheThreeFieldsAndTheirLabels) {
 // The program on a real X server runs to its first paint and ends cleanly: in the sanitizer build
 // nothing of ours leaks, and leaks inside the desktop's own libraries are not counted.
 TEST(BmiOnX, EndsCleanlyAfterItsFirstPaint) {
-  const TProcessResult run = RunProcess(
-      "/usr/bin/xvfb-run", {"-a", "-s", "-screen 0 1280x1024x24 -nolisten tcp", BMI_PATH}, "",
-      {"LC_ALL=C", "QT_QPA_PLATFORM=xcb", "BMI_EXIT_AFTER_FIRST_PAINT=1"});
+  const TProcessResult run =
+      RunProcess("/bin/sh", {XVFB_SCRIPT, BMI_PATH}, "",
+                 {"LC_ALL=C", "QT_QPA_PLATFORM=xcb", "BMI_EXIT_AFTER_FIRST_PAINT=1"});
   EXPECT_EQ(run.ExitCode, 0) << run.Err;
 }
 
