@@ -8,8 +8,9 @@
 // runs, so that no heap left by an earlier read can hide what a read needs. Two figures per term:
 //   rss_B_per_term:  the growth of the peak resident set during the read (VmHWM after the read less
 //                    VmRSS before it, the peak reset through /proc/self/clear_refs just before):
-//                    what the machine pays, allocator overhead and page rounding included; at 1000
-//                    terms it is a few pages and so coarse;
+//                    what the machine pays, allocator overhead and page rounding included. The
+//                    kernel counts resident pages in batches, so the figure is good to about a
+//                    hundred kilobytes and says little at 1000 terms;
 //   heap_B_per_term: the growth of the peak of live heap bytes, counted by the replaced global
 //                    operator new and delete with the allocator's usable size of every block: exact
 //                    at every size, but blind to the stack and to memory taken other than by new.
@@ -206,6 +207,7 @@ TMemory Measure(long terms, bool ours) {
     if (ours)
       TDParser release(std::string_view{}); // creating a parser releases the tree of the last read
     malloc_trim(0);
+    // Twice: the first reset may itself bring pages in.
     const bool reset = ResetPeakResidentSet() && ResetPeakResidentSet();
     const long residentBefore = StatusKilobytes("VmRSS");
     const std::size_t heapBefore = LiveBytes;

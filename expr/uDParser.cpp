@@ -1,3 +1,6 @@
+// TDParser's construction, messages and scanner. The compiler is in uDParserCompiler.cpp, the
+// compact tree and the evaluator in uDParserTree.cpp.
+
 #include "expr/uDParser.h"
 
 #include "expr/uDParser_p.h"

@@ -132,33 +132,36 @@ std::uint32_t TCompiledExpression::Callee(TOperator Operator) {
 }
 
 TVector TCompiledExpression::Evaluate() const {
+  // The stack holds as many vectors as the steps ever leave waiting at once, made up front, so
+  // that a step only assigns: top is one past the last value waiting.
   TStackLease lease;
   std::vector<TVector>& values = lease.Values();
-  values.reserve(MaxDepth_);
+  values.resize(MaxDepth_);
+  TVector* top = values.data();
   // Entries found before the registry was last freed are looked up again, by name.
   const bool current = Generation_ == RegistryGeneration();
   TChunkedArray<long double>::TReader constants(Constants_);
   Steps_.ForEach([&](std::uint32_t step) {
     if (step == StepNumber) {
-      values.push_back(NumToVector(constants.Next()));
+      *top++ = NumToVector(constants.Next());
       return;
     }
     if (step == StepNone) {
-      values.emplace_back();
+      (top++)->clear();
       return;
     }
     const TCallee& callee = Callees_[step - StepFirstCall];
     const auto count = static_cast<std::size_t>(callee.Count);
-    const std::size_t first = values.size() - count;
+    TVector* first = top - count;
     const TFunction* function =
         current ? callee.Function : FindFunction("", callee.Name, callee.Count);
     TVector result;
     if (function)
-      CallFunction(*function, std::span<const TVector>(values.data() + first, count), result);
-    values.resize(first);
-    values.push_back(std::move(result));
+      CallFunction(*function, std::span<const TVector>(first, count), result);
+    *first = std::move(result);
+    top = first + 1;
   });
-  return values.empty() ? TVector() : std::move(values.back());
+  return top == values.data() ? TVector() : std::move(top[-1]);
 }
 
 TNodePtr TCompiledExpression::ToNodes() const {
