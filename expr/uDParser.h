@@ -94,8 +94,8 @@ struct TNode {
   std::string Name;
   long double Value = 0;
   TSmallVector<std::unique_ptr<TNode>, 2> Children;
-  // The registry entry found for Name and the number of children, while the registry is in the
-  // generation it was found in.
+  // The registry entry found for Name and the number of children when the tree was compiled,
+  // valid while the registry is in that generation. Evaluate looks names up itself.
   const TFunction* Function = nullptr;
   std::uint64_t FunctionGeneration = 0;
 
@@ -129,6 +129,7 @@ class TExpressionTree {
   // The root as a TNode, or nullptr for no tree.
   const TNode* get() const;
   const TNode* operator->() const { return get(); }
+  // The root of a tree that is not empty.
   const TNode& operator*() const { return *get(); }
   // The compact form, or nullptr for no tree.
   const TCompiledExpression* Compiled() const noexcept { return Compiled_.get(); }
