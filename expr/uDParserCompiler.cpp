@@ -246,9 +246,11 @@ long double TDParser::ReadValue(long double MinVal, long double DefVal, long dou
     return MaxVal;
   }
 
-  auto code = std::make_unique<TCompiledExpression>();
+  auto code = TCompiledExpression::Make();
   if (CompileInto(*code))
     ExpressionTree = TExpressionTree(std::move(code));
+  else
+    TCompiledExpression::Recycle(std::move(code));
   long double result = DefVal;
   if (ExpressionTree) {
     TVector value = Evaluate(ExpressionTree);

@@ -4,6 +4,20 @@
 #include <algorithm>
 #include <span>
 
+namespace {
+
+// The tree of the last read, emptied, kept for the next. Defined before ExpressionTree so that it
+// outlives it.
+std::unique_ptr<TCompiledExpression> Spare;
+
+// Trees of up to this many steps are kept for the next read.
+constexpr std::size_t SpareSteps = 1024;
+
+// Callees looked for one by one before an index is made.
+constexpr std::uint32_t SearchedCallees = 16;
+
+} // namespace
+
 TExpressionTree ExpressionTree;
 
 namespace {
@@ -99,7 +113,7 @@ const TNode* TExpressionTree::get() const {
 
 void TExpressionTree::reset() noexcept {
   Nodes_.reset();
-  Compiled_.reset();
+  TCompiledExpression::Recycle(std::move(Compiled_));
 }
 
 void FreeTree(TExpressionTree& Tree) noexcept {
@@ -116,18 +130,60 @@ TCompiledExpression::TCompiledExpression() : Generation_(RegistryGeneration()) {
   std::fill(std::begin(OperatorCallees_), std::end(OperatorCallees_), NoCallee);
 }
 
+std::unique_ptr<TCompiledExpression> TCompiledExpression::Make() {
+  if (!Spare)
+    return std::make_unique<TCompiledExpression>();
+  Spare->Generation_ = RegistryGeneration();
+  return std::move(Spare);
+}
+
+void TCompiledExpression::Recycle(std::unique_ptr<TCompiledExpression> Tree) noexcept {
+  if (!Tree || Tree->Steps_.size() > SpareSteps)
+    return;
+  Tree->Clear();
+  Spare = std::move(Tree);
+}
+
+void TCompiledExpression::Clear() noexcept {
+  Steps_.clear();
+  Constants_.clear();
+  Callees_.clear();
+  CalleeIndexes_.clear();
+  std::fill(std::begin(OperatorCallees_), std::end(OperatorCallees_), NoCallee);
+  Depth_ = 0;
+  MaxDepth_ = 0;
+}
+
 std::uint32_t TCompiledExpression::Callee(std::string_view Name, std::int32_t Count) {
-  const auto [found, added] = CalleeIndexes_.try_emplace(
-      std::pair(std::string(Name), Count), static_cast<std::uint32_t>(Callees_.size()));
-  if (added)
-    Callees_.push_back(TCallee{std::string(Name), Count, FindFunction("", Name, Count)});
-  return found->second;
+  // A few callees are searched in turn; beyond them an index by name and count keeps a text of
+  // many different calls linear.
+  const auto index = static_cast<std::uint32_t>(Callees_.size());
+  if (CalleeIndexes_.empty() && index < SearchedCallees) {
+    for (std::uint32_t i = 0; i < index; ++i)
+      if (Callees_[i].Count == Count && Callees_[i].Name == Name)
+        return i;
+  } else {
+    if (CalleeIndexes_.empty())
+      for (std::uint32_t i = 0; i < index; ++i)
+        CalleeIndexes_.try_emplace(std::pair(Callees_[i].Name, Callees_[i].Count), i);
+    const auto [found, added] =
+        CalleeIndexes_.try_emplace(std::pair(std::string(Name), Count), index);
+    if (!added)
+      return found->second;
+  }
+  Callees_.push_back(TCallee{std::string(Name), Count, FindFunction("", Name, Count)});
+  return index;
 }
 
 std::uint32_t TCompiledExpression::Callee(TOperator Operator) {
+  // Operators are told apart by the array, not by name: a call written with an operator's name
+  // gets an entry of its own, which costs a few bytes and changes nothing.
   std::uint32_t& index = OperatorCallees_[Operator];
-  if (index == NoCallee)
-    index = Callee(Operators[Operator].Name, Operators[Operator].Count);
+  if (index == NoCallee) {
+    const auto& [name, count] = Operators[Operator];
+    index = static_cast<std::uint32_t>(Callees_.size());
+    Callees_.push_back(TCallee{name, count, FindFunction("", name, count)});
+  }
   return index;
 }
 

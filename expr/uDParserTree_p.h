@@ -26,6 +26,16 @@ class TChunkedArray {
  public:
   std::size_t size() const noexcept { return Size_; }
 
+  // Empties the array, keeping its first block.
+  void clear() noexcept {
+    if (Chunks_.empty())
+      return;
+    Chunks_.erase(Chunks_.begin() + 1, Chunks_.end());
+    Next_ = Chunks_[0].Data.get();
+    End_ = Next_ + Chunks_[0].Capacity;
+    Size_ = 0;
+  }
+
   void push_back(T value) {
     if (Next_ == End_)
       Grow();
@@ -117,6 +127,13 @@ class TCompiledExpression {
 
   TCompiledExpression();
 
+  // An empty tree: the one given back by the last read, when there is one, so that a read of a
+  // short text allocates nothing for its tree.
+  static std::unique_ptr<TCompiledExpression> Make();
+  // Gives a tree back for the next Make. Only a small tree's storage is kept; a larger one is
+  // freed.
+  static void Recycle(std::unique_ptr<TCompiledExpression> Tree) noexcept;
+
   // Building, children before their parent.
 
   // A missing operand.
@@ -151,6 +168,7 @@ class TCompiledExpression {
   };
   static constexpr std::uint32_t NoCallee = ~std::uint32_t{0};
 
+  void Clear() noexcept;
   void AddStep(std::uint32_t Step, std::size_t Values) {
     Steps_.push_back(Step);
     Depth_ += Values;

@@ -150,6 +150,21 @@ TEST_F(TTree, TheSlotShowsTheTreeAsNodes) {
   EXPECT_EQ(ExpressionTree, nullptr) << "nothing compiled, no tree";
 }
 
+// Calls of one name and argument count share what the tree keeps of them, also past the first few
+// different ones; names are kept as written.
+TEST_F(TTree, ManyDifferentCallsAreEachComputed) {
+  const auto ones = [](int count) { return "1" + Repeated(";1", count - 1); };
+  const std::string text =
+      "0" + Joined(40, [&](int k) { return "+sum(" + ones(k) + ")"; }) +
+      Joined(40, [&](int k) { return "+sum(" + ones(41 - k) + ")+" + std::to_string(k); });
+  const TReading reading = ReadText(text);
+  EXPECT_EQ(reading.Value, 2 * (40 * 41 / 2) + 40 * 41 / 2);
+  EXPECT_EQ(reading.Messages, TLines());
+
+  ReadText("Sum(1)+SUM(1;1)+sum(1)+Sum(2)");
+  EXPECT_EQ(Shape(ExpressionTree.get()), "Plus(Plus(Plus(Sum(1), SUM(1, 1)), sum(1)), Sum(2))");
+}
+
 TEST_F(TTree, TheLeftSpineOfALongSumIsWalkedAndFreed) {
   constexpr int terms = 300000;
   ASSERT_EQ(ReadText("1" + Repeated("+1", terms - 1)).Value, terms);
