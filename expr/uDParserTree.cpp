@@ -1,4 +1,7 @@
+// The trees of TDParser: the compact form a read compiles to and computes, and trees of TNode.
+
 #include "expr/functions/uNamespace.h"
+#include "expr/uDParser.h"
 #include "expr/uDParserTree_p.h"
 
 #include <algorithm>

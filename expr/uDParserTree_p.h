@@ -137,15 +137,15 @@ class TCompiledExpression {
   // Building, children before their parent.
 
   // A missing operand.
-  void AddNone() { AddStep(StepNone, 1); }
+  void AddNone() { AddStep(StepNone); }
   void AddNumber(long double Value) {
     Constants_.push_back(Value);
-    AddStep(StepNumber, 1);
+    AddStep(StepNumber);
   }
   // A call of callee Index on the values of the Count operands added last.
   void AddCall(std::uint32_t Index) {
     Depth_ -= static_cast<std::size_t>(Callees_[Index].Count);
-    AddStep(StepFirstCall + Index, 1);
+    AddStep(StepFirstCall + Index);
   }
   // The index of the callee Name for Count arguments, added and looked up in the registry when new.
   std::uint32_t Callee(std::string_view Name, std::int32_t Count);
@@ -169,9 +169,10 @@ class TCompiledExpression {
   static constexpr std::uint32_t NoCallee = ~std::uint32_t{0};
 
   void Clear() noexcept;
-  void AddStep(std::uint32_t Step, std::size_t Values) {
+  // Every step leaves one value.
+  void AddStep(std::uint32_t Step) {
     Steps_.push_back(Step);
-    Depth_ += Values;
+    ++Depth_;
     if (Depth_ > MaxDepth_)
       MaxDepth_ = Depth_;
   }
@@ -179,9 +180,10 @@ class TCompiledExpression {
   TChunkedArray<std::uint32_t> Steps_;
   TChunkedArray<long double> Constants_;
   std::vector<TCallee> Callees_;
+  // Callees by name and count, made once there are more than a few.
   std::map<std::pair<std::string, std::int32_t>, std::uint32_t> CalleeIndexes_;
-  std::uint32_t OperatorCallees_[OperatorCount];
-  std::size_t Depth_ = 0;    // values the steps so far leave
-  std::size_t MaxDepth_ = 0; // the most values waiting at once while computing
-  std::uint64_t Generation_; // of the registry the callees were found in
+  std::uint32_t OperatorCallees_[OperatorCount]; // NoCallee until the operator is first used
+  std::size_t Depth_ = 0;                        // values the steps so far leave
+  std::size_t MaxDepth_ = 0;                     // the most values waiting at once while computing
+  std::uint64_t Generation_;                     // of the registry the callees were found in
 };
