@@ -1,6 +1,9 @@
+// TDParser's construction, messages and scanner. The compiler is in uDParserCompiler.cpp, the
+// compact tree and the evaluator in uDParserTree.cpp.
+
 #include "expr/uDParser.h"
 
-#include "expr/functions/uNamespace.h"
+#include "expr/uDParser_p.h"
 #include "expr/uParserMsg.h"
 #include "platform/uFloatFormat.h"
 #include "text/uOutputFormat.h"
@@ -13,42 +16,7 @@
 #include <cstring>
 #include <utility>
 
-namespace {
-
-// Freed nodes kept for the next tree. Reading is single-threaded. The pool is defined before
-// ExpressionTree, so that a tree still held at exit is freed while the pool exists.
-class TNodePool {
- public:
-  TNodePool() { Free_.reserve(Limit); }
-  ~TNodePool() {
-    for (void* node : Free_)
-      ::operator delete(node);
-  }
-  void* Take() {
-    if (Free_.empty())
-      return ::operator new(sizeof(TNode));
-    void* node = Free_.back();
-    Free_.pop_back();
-    return node;
-  }
-  void Give(void* node) noexcept {
-    if (Free_.size() < Limit)
-      Free_.push_back(node); // never grows: the capacity was reserved
-    else
-      ::operator delete(node);
-  }
-
- private:
-  static constexpr std::size_t Limit = 256;
-  std::vector<void*> Free_;
-};
-
-TNodePool NodePool;
-
-} // namespace
-
 TCharClasses DefaultCharClasses{};
-TNodePtr ExpressionTree;
 
 // clang-format off
 const std::string_view MessageCatalogue[MessageCatalogueSize] = {
@@ -108,21 +76,6 @@ const std::string_view MessageCatalogue[MessageCatalogueSize] = {
 
 namespace {
 
-// Catalogue rows the reader writes.
-enum : int {
-  RowRange = 11,
-  RowParameterCount = 14,
-  RowNumber = 15,
-  RowExpressionExpected = 19,
-  RowExpected = 23,
-  RowUndeclared = 26,
-  RowCommentOpen = 41,
-  RowPastEnd = 42,
-  RowUnusedText = 43,
-  RowGeneral = 45,
-  RowTooMany = 49,
-};
-
 constexpr int MaxMessagesBeforeWarning = 100;
 // Numbers from this magnitude up are out of the extended range.
 constexpr long double NumberLimit = 1.1e4932L;
@@ -144,14 +97,6 @@ constexpr std::array<TTokenKind, 256> TokenKinds = [] {
   return kinds;
 }();
 
-bool IsOpening(TTokenKind kind) noexcept {
-  return kind == tkOpenParen || kind == tkOpenBracket || kind == tkOpenBrace;
-}
-
-bool IsClosing(TTokenKind kind) noexcept {
-  return kind == tkCloseParen || kind == tkCloseBracket || kind == tkCloseBrace;
-}
-
 // The value of a digit: 0-9 in every base (digits are not tested against the base), A-F in
 // either case in base 16; -1 for anything else.
 int DigitValue(unsigned char c, int base) noexcept {
@@ -172,12 +117,6 @@ std::int32_t SaturatedRound(long double x) noexcept {
   if (x <= INT32_MIN)
     return INT32_MIN;
   return static_cast<std::int32_t>(RoundAway(x));
-}
-
-bool SameText(std::string_view a, std::string_view b) noexcept {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return (x >= 'a' && x <= 'z' ? x - 32 : x) == (y >= 'a' && y <= 'z' ? y - 32 : y);
-         });
 }
 
 // Fills the placeholders of a catalogue text in one left-to-right pass: substituted texts are not
@@ -209,137 +148,14 @@ std::string Substitute(std::string_view text, std::initializer_list<std::string_
   return result;
 }
 
-TNodePtr MakeNode(std::string name, TNodePtr left, TNodePtr right) {
-  auto node = std::make_unique<TNode>(std::move(name));
-  node->Children.push_back(std::move(left));
-  node->Children.push_back(std::move(right));
-  return node;
-}
+} // namespace
 
-std::string Whole(std::int64_t value) {
+std::string WholeText(std::int64_t value) {
   return NumberToText(value, 0, nsLocale);
 }
 
-std::string General(long double value) {
+std::string NumberText(long double value) {
   return FloatToStr(value, LocaleSeparatorLatin1(DecimalSep));
-}
-
-} // namespace
-
-// Tree
-
-TNode::~TNode() {
-  // Releases the subtree from a work list, so that the depth of a tree never reaches the stack:
-  // every node is destroyed with no children left. Leaves, the common children, need no list.
-  std::vector<TNodePtr> pending;
-  for (TNodePtr& child : Children)
-    if (child && !child->Children.empty())
-      pending.push_back(std::move(child));
-  Children.clear();
-  while (!pending.empty()) {
-    TNodePtr node = std::move(pending.back());
-    pending.pop_back();
-    for (TNodePtr& child : node->Children)
-      if (child)
-        pending.push_back(std::move(child));
-    node->Children.clear();
-  }
-}
-
-void* TNode::operator new(std::size_t Size) {
-  return Size == sizeof(TNode) ? NodePool.Take() : ::operator new(Size);
-}
-
-void TNode::operator delete(void* Node, std::size_t Size) noexcept {
-  if (Size == sizeof(TNode))
-    NodePool.Give(Node);
-  else
-    ::operator delete(Node);
-}
-
-void FreeTree(TNodePtr& Node) noexcept {
-  Node.reset();
-}
-
-namespace {
-
-struct TFrame {
-  const TNode* Node;
-  std::size_t NextChild;
-};
-
-// The evaluator's stacks, kept from one evaluation to the next so that a typical expression
-// costs no allocation for them. Reading is single-threaded; a function that evaluates a tree
-// while another evaluation runs gets stacks of its own.
-struct TEvaluationStacks {
-  std::vector<TFrame> Frames;
-  std::vector<TVector> Values;
-  bool InUse = false;
-};
-
-TEvaluationStacks SharedStacks;
-
-// Lends stacks for one evaluation and empties them afterwards, also when an error passes.
-class TStackLease {
- public:
-  TStackLease() : Stacks_(SharedStacks.InUse ? Own_ : SharedStacks) { Stacks_.InUse = true; }
-  ~TStackLease() {
-    // Stacks grown by a huge expression are given back rather than kept.
-    constexpr std::size_t Kept = 1024;
-    Stacks_.Frames.clear();
-    Stacks_.Values.clear();
-    if (Stacks_.Frames.capacity() > Kept)
-      std::vector<TFrame>().swap(Stacks_.Frames);
-    if (Stacks_.Values.capacity() > Kept)
-      std::vector<TVector>().swap(Stacks_.Values);
-    Stacks_.InUse = false;
-  }
-  TStackLease(const TStackLease&) = delete;
-  TStackLease& operator=(const TStackLease&) = delete;
-
-  std::vector<TFrame>& Frames() { return Stacks_.Frames; }
-  std::vector<TVector>& Values() { return Stacks_.Values; }
-
- private:
-  TEvaluationStacks Own_;
-  TEvaluationStacks& Stacks_;
-};
-
-} // namespace
-
-TVector Evaluate(const TNode* Node) {
-  // A post-order walk with an explicit stack: every node's children are computed onto the value
-  // stack, then the node's function replaces them by its result.
-  TStackLease lease;
-  std::vector<TFrame>& frames = lease.Frames();
-  std::vector<TVector>& values = lease.Values();
-  frames.push_back({Node, 0});
-  while (!frames.empty()) {
-    TFrame& frame = frames.back();
-    const TNode* node = frame.Node;
-    if (!node) {
-      values.emplace_back();
-      frames.pop_back();
-    } else if (std::string_view(node->Name) == "Number") {
-      values.push_back(NumToVector(node->Value));
-      frames.pop_back();
-    } else if (frame.NextChild < node->Children.size()) {
-      const TNode* child = node->Children[frame.NextChild++].get();
-      frames.push_back({child, 0});
-    } else {
-      const std::size_t count = node->Children.size();
-      const std::span<const TVector> args(values.end() - static_cast<std::ptrdiff_t>(count), count);
-      TVector result;
-      if (node->Function && node->FunctionGeneration == RegistryGeneration())
-        CallFunction(*node->Function, args, result);
-      else
-        CallFunction("", node->Name, args, result);
-      values.resize(values.size() - count);
-      values.push_back(std::move(result));
-      frames.pop_back();
-    }
-  }
-  return std::move(values.back());
 }
 
 // Parser
@@ -367,7 +183,7 @@ void TDParser::RunEndChecks() {
   if (Kind_ != tkEndOfInput || Position_ < Length_)
     AddMessage(RowUnusedText);
   if (CommentState_ != csNone)
-    AddMessage(RowCommentOpen, {Whole(std::int64_t{CommentLine_} + 1)}, 0);
+    AddMessage(RowCommentOpen, {WholeText(std::int64_t{CommentLine_} + 1)}, 0);
 }
 
 void TDParser::AddMessage(int Number, std::initializer_list<std::string_view> Params,
@@ -635,221 +451,6 @@ long double TDParser::ReadDigits(int Base, bool SignAllowed) {
     result /= 100;
   }
   return negative ? -result : result;
-}
-
-// Compiler
-
-TNodePtr TDParser::ParseExpression() {
-  TNodePtr left;
-  for (;;) {
-    const char* name;
-    switch (Kind_) {
-    case tkPlus:
-      name = "Plus";
-      break;
-    case tkMinus:
-      name = "Minus";
-      break;
-    case tkEqual:
-      name = "Equal";
-      break;
-    case tkLess:
-      name = "Less";
-      break;
-    case tkGreater:
-      name = "Greater";
-      break;
-    case tkIdentifier:
-    case tkNumber:
-    case tkOpenParen:
-    case tkOpenBracket:
-    case tkOpenBrace:
-    case tkNot:
-      if (left)
-        return left;
-      left = ParseTerm();
-      continue;
-    default:
-      return left;
-    }
-    const TTokenKind op = Kind_;
-    NextToken();
-    if ((op == tkLess || op == tkGreater) && Kind_ == tkEqual) {
-      name = op == tkLess ? "LessOrEqual" : "GreaterOrEqual";
-      NextToken();
-    }
-    TNodePtr right = ParseTerm();
-    left = MakeNode(name, std::move(left), std::move(right));
-  }
-}
-
-TNodePtr TDParser::ParseTerm() {
-  TNodePtr left = ParsePower();
-  for (;;) {
-    std::string name;
-    if (Kind_ == tkStar)
-      name = "Mul";
-    else if (Kind_ == tkSlash)
-      name = "Div";
-    else if (Kind_ == tkIdentifier && FindFunction("", TokenText_, 2))
-      name = std::string(
-          TokenText_); // a two-argument or variadic function stands between its operands
-    else
-      return left;
-    NextToken();
-    TNodePtr right = ParsePower();
-    left = MakeNode(std::move(name), std::move(left), std::move(right));
-  }
-}
-
-TNodePtr TDParser::ParsePower() {
-  TNodePtr left = ParseFactor();
-  if (Kind_ != tkCaret && Kind_ != tkDoubleStar)
-    return left;
-  NextToken();
-  TNodePtr right = ParseFactor();
-  return MakeNode("Power", std::move(left), std::move(right));
-}
-
-TNodePtr TDParser::ParseFactor() {
-  if (Nesting_ >= MaxNesting) {
-    Abandon();
-    return nullptr;
-  }
-  ++Nesting_;
-  struct TLeave {
-    int& Nesting;
-    ~TLeave() { --Nesting; }
-  } leave{Nesting_};
-  TNodePtr node = ParseFactorBody();
-  if (Kind_ == tkExclamation) {
-    NextToken();
-    auto fact = std::make_unique<TNode>("fact");
-    fact->Children.push_back(std::move(node));
-    node = std::move(fact);
-  }
-  return node;
-}
-
-TNodePtr TDParser::ParseFactorBody() {
-  switch (Kind_) {
-  case tkIdentifier: {
-    if (FunctionExists("", TokenText_))
-      return ParseCall(TokenText_);
-    AddMessage(RowUndeclared, {TokenText_}, 0);
-    NextToken();
-    return nullptr;
-  }
-  case tkNumber: {
-    auto node = std::make_unique<TNode>("Number", NumberValue_);
-    NextToken();
-    return node;
-  }
-  case tkOpenParen:
-  case tkOpenBracket:
-  case tkOpenBrace: {
-    NextToken();
-    TNodePtr node = ParseExpression();
-    if (!node)
-      AddMessage(RowExpressionExpected, {""}, 0);
-    if (IsClosing(Kind_))
-      NextToken();
-    else
-      AddMessage(RowExpected, {")", TokenText_}, 1);
-    return node;
-  }
-  case tkNot: {
-    NextToken();
-    auto node = std::make_unique<TNode>("not");
-    node->Children.push_back(ParseFactor());
-    return node;
-  }
-  default:
-    AddMessage(RowExpressionExpected, {TokenText_}, 0);
-    return nullptr;
-  }
-}
-
-TNodePtr TDParser::ParseCall(std::string_view Name) {
-  auto node = std::make_unique<TNode>(std::string(Name));
-  NextToken();
-  if (IsOpening(Kind_)) {
-    NextToken();
-    for (bool open = true; open;) {
-      switch (Kind_) {
-      case tkNone: // stray characters inside an argument list are skipped
-      case tkComma:
-      case tkSemicolon:
-        NextToken();
-        break;
-      case tkEndOfInput:
-        AddMessage(RowExpected, {"')', ',' or expression", TokenText_}, 1);
-        return node;
-      case tkCloseParen:
-      case tkCloseBracket:
-      case tkCloseBrace:
-        NextToken();
-        open = false;
-        break;
-      default: {
-        TNodePtr child = ParseExpression();
-        if (!child) {
-          AddMessage(RowExpressionExpected, {TokenText_}, 0);
-          NextToken();
-        }
-        node->Children.push_back(std::move(child));
-      }
-      }
-    }
-  }
-  const auto count = static_cast<std::int32_t>(node->Children.size());
-  node->Function = FindFunction("", node->Name, count);
-  node->FunctionGeneration = RegistryGeneration();
-  if (!node->Function)
-    AddMessage(RowParameterCount, {Whole(count)}, 0);
-  return node;
-}
-
-void TDParser::Abandon() {
-  if (!Abandoned_) {
-    AddMessage(RowGeneral, {"Nesting too deep: more than 256 levels"}, 0);
-    Abandoned_ = true;
-  }
-  while (Kind_ != tkEndOfInput)
-    NextToken();
-}
-
-long double TDParser::ReadValue(long double MinVal, long double DefVal, long double MaxVal) {
-  NextToken();
-  FreeTree(ExpressionTree);
-  if (SameText(TokenText_, "MIN")) {
-    NextToken();
-    return MinVal;
-  }
-  if (SameText(TokenText_, "MAX")) {
-    NextToken();
-    return MaxVal;
-  }
-
-  ExpressionTree = ParseExpression();
-  long double result = DefVal;
-  if (ExpressionTree) {
-    TVector value = Evaluate(ExpressionTree.get());
-    if (!value.empty())
-      result = value[0];
-  }
-
-  // A value that is not a number fails the upper test too.
-  const bool belowMin = MinVal > result;
-  if (belowMin || !(MaxVal >= result)) {
-    Abandoned_ = false;
-    AddMessage(
-        RowRange,
-        {"Value " + General(result) + " out of range " + General(MinVal) + ".." + General(MaxVal)},
-        0);
-    result = belowMin ? MinVal : MaxVal;
-  }
-  return result;
 }
 
 void InitializeDParser() {

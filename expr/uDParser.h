@@ -94,8 +94,8 @@ struct TNode {
   std::string Name;
   long double Value = 0;
   TSmallVector<std::unique_ptr<TNode>, 2> Children;
-  // The registry entry the compiler found for Name and the number of children, while the registry
-  // is in the generation it was found in; otherwise Evaluate looks the name up again.
+  // The registry entry found for Name and the number of children when the tree was compiled,
+  // valid while the registry is in that generation. Evaluate looks names up itself.
   const TFunction* Function = nullptr;
   std::uint64_t FunctionGeneration = 0;
 
@@ -104,25 +104,55 @@ struct TNode {
   TNode(const TNode&) = delete;
   TNode& operator=(const TNode&) = delete;
   ~TNode();
-
-  // Nodes come from a pool: every read compiles and frees a tree of small nodes.
-  static void* operator new(std::size_t Size);
-  static void operator delete(void* Node, std::size_t Size) noexcept;
 };
 
 using TNodePtr = std::unique_ptr<TNode>;
 
+// A compiled expression: the nodes of its tree in a compact form of its own (uDParserTree_p.h).
+class TCompiledExpression;
+
+// The tree a read compiles, held compactly: a few bytes a node, freed at once. Used like a
+// pointer to its root TNode: reading the nodes through ->, * or get builds them as a TNode tree on
+// first use and keeps it with the tree. Empty means no tree.
+class TExpressionTree {
+ public:
+  TExpressionTree() noexcept;
+  TExpressionTree(std::nullptr_t) noexcept : TExpressionTree() {}
+  explicit TExpressionTree(std::unique_ptr<TCompiledExpression> Compiled) noexcept;
+  TExpressionTree(TExpressionTree&&) noexcept;
+  TExpressionTree& operator=(TExpressionTree&&) noexcept;
+  ~TExpressionTree();
+
+  explicit operator bool() const noexcept { return Compiled_ != nullptr; }
+  friend bool operator==(const TExpressionTree& Tree, std::nullptr_t) noexcept { return !Tree; }
+
+  // The root as a TNode, or nullptr for no tree.
+  const TNode* get() const;
+  const TNode* operator->() const { return get(); }
+  // The root of a tree that is not empty.
+  const TNode& operator*() const { return *get(); }
+  // The compact form, or nullptr for no tree.
+  const TCompiledExpression* Compiled() const noexcept { return Compiled_.get(); }
+  void reset() noexcept;
+
+ private:
+  std::unique_ptr<TCompiledExpression> Compiled_;
+  mutable TNodePtr Nodes_;
+};
+
 // The tree most recently compiled by ReadValue; released when the next read starts, when a parser
 // is created, and at shut-down.
-extern TNodePtr ExpressionTree;
+extern TExpressionTree ExpressionTree;
 
 // Releases a tree: the node and all its children.
 void FreeTree(TNodePtr& Node) noexcept;
+void FreeTree(TExpressionTree& Tree) noexcept;
 
 // Computes a tree: an absent node gives the empty vector, a "Number" node its value, any other node
 // the registry function of its name called with its evaluated children. Unknown names and wrong
 // argument counts give the empty vector; errors of the functions pass through.
 TVector Evaluate(const TNode* Node);
+TVector Evaluate(const TExpressionTree& Tree);
 
 class TDParser {
  public:
@@ -197,11 +227,15 @@ class TDParser {
 
   void ReadNumber();
   long double ReadDigits(int Base, bool SignAllowed);
-  TNodePtr ParseTerm();
-  TNodePtr ParsePower();
-  TNodePtr ParseFactor();
-  TNodePtr ParseFactorBody();
-  TNodePtr ParseCall(std::string_view Name);
+  // The compiler adds the nodes of what it reads to Code_, children before their parent; each
+  // step returns whether it added an operand, false standing for a missing one.
+  bool CompileInto(TCompiledExpression& Code);
+  bool EmitExpression();
+  bool EmitTerm();
+  bool EmitPower();
+  bool EmitFactor();
+  bool EmitFactorBody();
+  void EmitCall(std::string_view Name);
   void Abandon();
   void RunEndChecks();
 
@@ -217,6 +251,7 @@ class TDParser {
   int CommentLine_ = 0; // the line where the open block comment began
   bool TooManyMessages_ = false;
   int Nesting_ = 0;
+  TCompiledExpression* Code_ = nullptr; // where the compiler adds nodes
   bool Abandoned_ = false; // the nesting limit was passed and the rest of the text skipped
   TCharClasses CharClasses_;
 };

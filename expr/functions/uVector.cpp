@@ -25,7 +25,7 @@ TVector& TVector::operator=(TVector&& other) noexcept {
     Size_ = other.Size_;
     Capacity_ = other.Capacity_;
     if (!Heap_)
-      std::copy(other.Inline_, other.Inline_ + Size_, Inline_);
+      CopyInline(other);
     other.Size_ = 0;
     other.Capacity_ = InlineCapacity;
   }

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <span>
@@ -39,7 +40,7 @@ class TVector {
   TVector(TVector&& other) noexcept
       : Heap_(std::move(other.Heap_)), Size_(other.Size_), Capacity_(other.Capacity_) {
     if (!Heap_)
-      std::copy(other.Inline_, other.Inline_ + Size_, Inline_);
+      CopyInline(other);
     other.Size_ = 0;
     other.Capacity_ = InlineCapacity;
   }
@@ -82,6 +83,11 @@ class TVector {
 
  private:
   void Reserve(std::size_t capacity);
+  // Copies the whole inline storage as bytes: a fixed-size copy costs less than one of Size_
+  // elements, and bytes past Size_ may be copied unset.
+  void CopyInline(const TVector& other) noexcept {
+    std::memcpy(Inline_, other.Inline_, sizeof Inline_);
+  }
 
   static constexpr std::uint32_t InlineCapacity = 2;
 
