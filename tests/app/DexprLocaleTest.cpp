@@ -16,7 +16,8 @@ TEST(DexprLocale, WritesMultiByteSeparatorsOnce) {
     const char* Separator;
   } locales[] = {{"fr_FR", "\xE2\x80\xAF"}, {"de_CH", "\xE2\x80\x99"}};
   // 1100 zeros and a letter: the letter stands in column 1101 and the text ends before 1102.
-  const std::string expression = std::string(1100, '0') + "x";
+  std::string expression(1100, '0');
+  expression += 'x';
   for (const auto& locale : locales) {
     const std::filesystem::path folder = BuiltLocaleFolder(locale.Name);
     if (folder.empty())

@@ -240,7 +240,9 @@ TEST_F(TCompiler, DeepNestingIsReportedOnceAndSkipped) {
 }
 
 TEST_F(TCompiler, NestingUpToTheLimitIsRead) {
-  std::string text = std::string(MaxNesting - 1, '(') + "2" + std::string(MaxNesting - 1, ')');
+  std::string text(MaxNesting - 1, '(');
+  text += '2';
+  text.append(MaxNesting - 1, ')');
   TReading reading = ReadText(text);
   EXPECT_EQ(reading.Value, 2);
   EXPECT_EQ(reading.Messages, TLines());
