@@ -58,21 +58,19 @@ void TParserMessages::Add(std::int32_t Line, std::int32_t StartColumn, std::int3
 }
 
 std::string TParserMessages::ToString() const {
-  std::string text;
-  for (const TParserMessage& message : Messages_) {
-    if (!text.empty())
-      text += "\r\n";
-    text += MessageToString(message);
-  }
-  return text;
+  return Joined(MessageToString);
 }
 
 std::string TParserMessages::ToUtf8() const {
+  return Joined(MessageToUtf8);
+}
+
+std::string TParserMessages::Joined(std::string (*Form)(const TParserMessage&)) const {
   std::string text;
   for (const TParserMessage& message : Messages_) {
     if (!text.empty())
       text += "\r\n";
-    text += MessageToUtf8(message);
+    text += Form(message);
   }
   return text;
 }

@@ -45,5 +45,8 @@ class TParserMessages {
   std::string ToUtf8() const;
 
  private:
+  // Every message in the form Form gives it, joined by CR LF.
+  std::string Joined(std::string (*Form)(const TParserMessage&)) const;
+
   std::vector<TParserMessage> Messages_;
 };

@@ -46,17 +46,8 @@ class TChildProcess {
     }();
     (void)pipeSignalIgnored;
 
-    std::vector<std::string> argStrings{Program};
-    argStrings.insert(argStrings.end(), Args.begin(), Args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : argStrings)
-      argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> envStrings = ProcessEnvironment(Options.Environment);
-    std::vector<char*> envp;
-    for (std::string& entry : envStrings)
-      envp.push_back(entry.data());
-    envp.push_back(nullptr);
+    const TCStringArray argv(CommandLine(Program, Args));
+    const TCStringArray envp(ProcessEnvironment(Options.Environment));
 
     int in[2] = {-1, -1}, out[2] = {-1, -1}, err[2] = {-1, -1};
     const bool toFile = !Options.OutputFile.empty();
@@ -84,7 +75,7 @@ class TChildProcess {
         _exit(127);
       if (Options.AddressSpaceLimit != RLIM_INFINITY && setrlimit(RLIMIT_AS, &limit) != 0)
         _exit(127);
-      execve(Program.c_str(), argv.data(), envp.data());
+      execve(Program.c_str(), argv.Data(), envp.Data());
       _exit(127);
     }
     CloseAll({in[0], out[1], err[1]});

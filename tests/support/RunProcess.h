@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -36,6 +37,33 @@ inline std::vector<std::string> ProcessEnvironment(const std::vector<std::string
   return result;
 }
 
+// A null-terminated array of C strings over copies of its own, as exec and posix_spawn take it.
+class TCStringArray {
+ public:
+  explicit TCStringArray(std::vector<std::string> Items) : Items_(std::move(Items)) {
+    for (std::string& item : Items_)
+      Pointers_.push_back(item.data());
+    Pointers_.push_back(nullptr);
+  }
+  // The pointers point into the strings, which a move could relocate.
+  TCStringArray(const TCStringArray&) = delete;
+  TCStringArray& operator=(const TCStringArray&) = delete;
+
+  char* const* Data() const noexcept { return Pointers_.data(); }
+
+ private:
+  std::vector<std::string> Items_;
+  std::vector<char*> Pointers_;
+};
+
+// The program's name followed by its arguments.
+inline std::vector<std::string> CommandLine(const std::string& Program,
+                                            const std::vector<std::string>& Args) {
+  std::vector<std::string> line{Program};
+  line.insert(line.end(), Args.begin(), Args.end());
+  return line;
+}
+
 inline TProcessResult RunProcess(const std::string& Program, const std::vector<std::string>& Args,
                                  const std::string& Input = "",
                                  const std::vector<std::string>& Environment = {}) {
@@ -48,22 +76,12 @@ inline TProcessResult RunProcess(const std::string& Program, const std::vector<s
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err[1], 2);
 
-  std::vector<std::string> argStrings{Program};
-  argStrings.insert(argStrings.end(), Args.begin(), Args.end());
-  std::vector<char*> argv;
-  for (std::string& arg : argStrings)
-    argv.push_back(arg.data());
-  argv.push_back(nullptr);
-
-  std::vector<std::string> envStrings = ProcessEnvironment(Environment);
-  std::vector<char*> envp;
-  for (std::string& entry : envStrings)
-    envp.push_back(entry.data());
-  envp.push_back(nullptr);
+  const TCStringArray argv(CommandLine(Program, Args));
+  const TCStringArray envp(ProcessEnvironment(Environment));
 
   pid_t pid;
   const int spawned =
-      posix_spawn(&pid, Program.c_str(), &actions, nullptr, argv.data(), envp.data());
+      posix_spawn(&pid, Program.c_str(), &actions, nullptr, argv.Data(), envp.Data());
   posix_spawn_file_actions_destroy(&actions);
   close(in[0]);
   close(out[1]);
