@@ -107,59 +107,6 @@ struct TFatalError {
   std::string Reason;
 };
 
-// The length of the well-formed UTF-8 sequence at the start of text, or 0 when it does not begin
-// with one: overlong forms, surrogates, code points above U+10FFFF and cut sequences are not.
-std::size_t Utf8SequenceLength(std::string_view text) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  if (lead < 0x80)
-    return 1;
-  std::size_t length;
-  unsigned char low = 0x80, high = 0xBF; // the range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0)
-      low = 0xA0; // below is overlong
-    else if (lead == 0xED)
-      high = 0x9F; // above are the surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0)
-      low = 0x90; // below is overlong
-    else if (lead == 0xF4)
-      high = 0x8F; // above is beyond U+10FFFF
-  } else {
-    return 0;
-  }
-  if (text.size() < length || byte(1) < low || byte(1) > high)
-    return 0;
-  for (std::size_t k = 2; k < length; ++k)
-    if ((byte(k) & 0xC0) != 0x80)
-      return 0;
-  return length;
-}
-
-// UTF-8 to the expression language's Latin-1. Characters beyond Latin-1 become "?", which starts
-// no token and so is reported where it stands; each byte that is not part of a well-formed
-// sequence is taken as the Latin-1 character of that byte.
-std::string Utf8ToLatin1(std::string_view text) {
-  std::string result;
-  result.reserve(text.size());
-  while (!text.empty()) {
-    const std::size_t length = Utf8SequenceLength(text);
-    if (length == 0 || length == 1)
-      result += text[0];
-    else if (length == 2 && static_cast<unsigned char>(text[0]) <= 0xC3)
-      result += static_cast<char>(((text[0] & 0x03) << 6) | (text[1] & 0x3F));
-    else
-      result += '?';
-    text.remove_prefix(std::max<std::size_t>(length, 1));
-  }
-  return result;
-}
-
 // The output text of one message: UTF-8, with the locale's own thousands separator.
 std::string MessageText(const TParserMessage& message) {
   return MessageToUtf8(message);

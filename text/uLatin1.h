@@ -4,8 +4,18 @@
 // reads, where every character is one byte so that the not sign is byte 172 and message columns
 // count the characters a user sees.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+
+// The length of the well-formed UTF-8 sequence at the start of Utf8, or 0 when it does not begin
+// with one: overlong forms, surrogates, code points above U+10FFFF and cut sequences are not.
+std::size_t Utf8SequenceLength(std::string_view Utf8) noexcept;
+
+// UTF-8 as the reader's Latin-1. Characters beyond Latin-1 become "?", which starts no token and
+// so is reported where it stands; each byte that is not part of a well-formed sequence is taken
+// as the Latin-1 character of that byte, so a malformed sequence never smuggles in a character.
+std::string Utf8ToLatin1(std::string_view Utf8);
 
 // Every byte as the Latin-1 character of that number, written in UTF-8.
 std::string Latin1ToUtf8(std::string_view Latin1);
