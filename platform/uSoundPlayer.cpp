@@ -1,6 +1,7 @@
 #include "platform/uSoundPlayer.h"
 
 #include "platform/uFileOps.h"
+#include "platform/uMemory.h"
 #include "platform/uSoundPlayer_p.h"
 #include "platform/uWaveImage.h"
 
@@ -58,7 +59,7 @@ class TPlatformSoundPlayer : public TSoundPlayer {
     int code = ops.Size(handle, length);
     if (code == 0) {
       try {
-        Image = std::make_shared_for_overwrite<std::uint8_t[]>(std::size_t(length));
+        Image = MakeLargeBlock(std::size_t(length));
         code = ops.Read(handle, Image.get(), std::size_t(length), 0, Size);
       } catch (const std::bad_alloc&) {
         code = ENOMEM;

@@ -117,22 +117,22 @@ void TThemeSounds::Cancel() noexcept {
 }
 
 void TThemeSounds::Close() noexcept {
-  if (!Context_)
-    return;
-  Cancel();
-  bool finished = false;
-  {
-    std::unique_lock lock(Pending_->Mutex);
-    finished =
-        Pending_->Finished.wait_for(lock, FinishWait, [this] { return Pending_->Ids.empty(); });
+  if (Context_) {
+    Cancel();
+    bool finished = false;
+    {
+      std::unique_lock lock(Pending_->Mutex);
+      finished =
+          Pending_->Finished.wait_for(lock, FinishWait, [this] { return Pending_->Ids.empty(); });
+    }
+    if (finished) {
+      ca_context_destroy(Context_);
+      Pending_.reset();
+    } else {
+      // libcanberra may still call back into the context and the pending list: both stay.
+      (void)Pending_.release();
+    }
+    Context_ = nullptr;
   }
-  if (finished) {
-    ca_context_destroy(Context_);
-    Pending_.reset();
-  } else {
-    // libcanberra may still call back into the context and the pending list: both stay.
-    (void)Pending_.release();
-  }
-  Context_ = nullptr;
   CloseXSettings();
 }

@@ -4,6 +4,7 @@
 
 #include "env/uFile.h"
 #include "env/uFileHelpers.h"
+#include "platform/uMemory.h"
 #include "report/uMsg.h"
 #include "sound/uG711.h"
 #include "sound/uWave.h"
@@ -272,7 +273,7 @@ void TWaveLoader::ReadSamples() {
     OutOfMemory();
     return;
   }
-  auto image = std::make_shared_for_overwrite<std::uint8_t[]>(std::size_t(end));
+  auto image = MakeLargeBlock(std::size_t(end));
   if (!File_.Seek(0) || !File_.BlockRead(image.get(), std::size_t(end)))
     return;
   // The image is a RIFF image of its own: its lengths say what it holds.
@@ -294,7 +295,7 @@ void TWaveLoader::ExpandSamples() {
   const std::uint64_t samples =
       std::min<std::uint64_t>(Data_.SampleCount, expanded + Reader_.Size() / 2);
   const std::uint64_t dataSize = 2 * samples;
-  auto image = std::make_shared_for_overwrite<std::uint8_t[]>(WaveHeaderSize + dataSize);
+  auto image = MakeLargeBlock(std::size_t(WaveHeaderSize + dataSize));
   WriteWaveHeader(image.get(), ExpandedFormat(Data_.Format), std::uint32_t(dataSize));
   std::uint8_t* out = image.get() + WaveHeaderSize;
   std::vector<std::uint8_t> block(std::size_t(std::min<std::uint64_t>(ExpandBlockSize, expanded)));

@@ -4,13 +4,13 @@
 
 #include "platform/uSoundPlayer.h"
 #include "support/TestEnvironment.h"
+#include "support/WaveFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <fstream>
 #include <thread>
 
@@ -18,27 +18,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string Le16(std::uint16_t Value) {
-  return {char(Value & 0xFF), char(Value >> 8)};
-}
-
-std::string Le32(std::uint32_t Value) {
-  return Le16(std::uint16_t(Value)) + Le16(std::uint16_t(Value >> 16));
-}
-
 // A silent wave of Frames frames.
 std::string WaveFile(std::uint16_t Tag, std::uint16_t Channels, std::uint16_t Bits,
                      std::uint32_t Frames, std::uint32_t Rate = 44100) {
-  const std::uint32_t size = Frames * Channels * (Bits / 8);
-  return "RIFF" + Le32(36 + size) + "WAVEfmt " + Le32(16) + Le16(Tag) + Le16(Channels) +
-         Le32(Rate) + Le32(Rate * Channels * Bits / 8) + Le16(std::uint16_t(Channels * Bits / 8)) +
-         Le16(Bits) + "data" + Le32(size) + std::string(size, '\0');
-}
-
-std::shared_ptr<const std::uint8_t[]> Image(const std::string& File) {
-  auto image = std::make_shared<std::uint8_t[]>(File.size());
-  std::memcpy(image.get(), File.data(), File.size());
-  return image;
+  return Riff(Chunk("fmt ", FmtBody(Tag, Channels, Rate, Bits)) +
+              Chunk("data", std::string(Frames * Channels * (Bits / 8), '\0')));
 }
 
 // Waits, boundedly, for a condition that the playback thread makes true.
@@ -75,8 +59,8 @@ class TSoundPlayerTest : public testing::Test {
     SetPlaybackObserver({});
   }
 
-  // Makes the first sound played hold its playback thread after its first period until a stop
-  // is asked, so that the stop finds it playing.
+  // Makes the next sound played hold its playback thread after its first period until a stop is
+  // asked, so that the stop finds it playing.
   void HoldFirstSound() {
     SetPlaybackObserver([this](const TPlaybackProgress& Progress) {
       if (Held.exchange(true))
@@ -99,7 +83,7 @@ TEST_F(TSoundPlayerTest, EveryCodingPlaysToItsEnd) {
     const std::string context = std::to_string(test.Tag) + ": " + std::to_string(test.Channels) +
                                 " x " + std::to_string(test.Bits);
     const std::string file = WaveFile(test.Tag, test.Channels, test.Bits, 4410);
-    ASSERT_EQ(SoundPlayer().PlayImage(Image(file), file.size()), 0) << context;
+    ASSERT_EQ(SoundPlayer().PlayImage(ImageOf(file), file.size()), 0) << context;
     ASSERT_TRUE(Finished()) << context;
     const TPlaybackState state = PlaybackState();
     EXPECT_EQ(state.Frames, 4410u) << context;
@@ -109,35 +93,27 @@ TEST_F(TSoundPlayerTest, EveryCodingPlaysToItsEnd) {
   }
 }
 
-TEST_F(TSoundPlayerTest, AStopEndsTheSoundAndTheNextOnePlays) {
-  HoldFirstSound();
+TEST_F(TSoundPlayerTest, AStopOrTheNextSoundEndsTheSoundPlaying) {
   const std::string minute = WaveFile(1, 1, 8, 60 * 8000, 8000);
-  ASSERT_EQ(SoundPlayer().PlayImage(Image(minute), minute.size()), 0);
-  ASSERT_TRUE(Eventually([this] { return Held.load(); }));
-  EXPECT_EQ(SoundPlayer().Stop(), 0);
-  TPlaybackState state = PlaybackState();
-  EXPECT_FALSE(state.Playing);
-  EXPECT_TRUE(state.Stopped);
-  EXPECT_LT(state.FramesWritten, state.Frames);
   const std::string tenth = WaveFile(1, 2, 16, 4410);
-  ASSERT_EQ(SoundPlayer().PlayImage(Image(tenth), tenth.size()), 0);
-  ASSERT_TRUE(Finished());
-  state = PlaybackState();
-  EXPECT_FALSE(state.Stopped);
-  EXPECT_EQ(state.FramesWritten, 4410u);
-}
-
-TEST_F(TSoundPlayerTest, StartingASoundStopsTheOnePlaying) {
-  HoldFirstSound();
-  const std::string minute = WaveFile(1, 1, 8, 60 * 8000, 8000);
-  ASSERT_EQ(SoundPlayer().PlayImage(Image(minute), minute.size()), 0);
-  ASSERT_TRUE(Eventually([this] { return Held.load(); }));
-  // The held thread lets go only when it is asked to stop, so this returns only after a stop.
-  const std::string tenth = WaveFile(1, 1, 16, 4410);
-  ASSERT_EQ(SoundPlayer().PlayImage(Image(tenth), tenth.size()), 0);
-  ASSERT_TRUE(Finished());
-  EXPECT_EQ(PlaybackState().Frames, 4410u);
-  EXPECT_FALSE(PlaybackState().Stopped);
+  for (const bool stop : {true, false}) {
+    Held = false;
+    HoldFirstSound();
+    ASSERT_EQ(SoundPlayer().PlayImage(ImageOf(minute), minute.size()), 0) << stop;
+    ASSERT_TRUE(Eventually([this] { return Held.load(); })) << stop;
+    if (stop) {
+      EXPECT_EQ(SoundPlayer().Stop(), 0);
+      const TPlaybackState state = PlaybackState();
+      EXPECT_FALSE(state.Playing);
+      EXPECT_TRUE(state.Stopped);
+      EXPECT_LT(state.FramesWritten, state.Frames);
+    }
+    // The held thread lets go only when asked to stop: the next sound starts after a stop.
+    ASSERT_EQ(SoundPlayer().PlayImage(ImageOf(tenth), tenth.size()), 0) << stop;
+    ASSERT_TRUE(Finished()) << stop;
+    EXPECT_EQ(PlaybackState().FramesWritten, 4410u) << stop;
+    EXPECT_FALSE(PlaybackState().Stopped) << stop;
+  }
 }
 
 TEST_F(TSoundPlayerTest, FilesAndFaults) {
@@ -150,8 +126,8 @@ TEST_F(TSoundPlayerTest, FilesAndFaults) {
   EXPECT_EQ(SoundPlayer().PlayFile((folder / "none.wav").string()), ENOENT);
   EXPECT_EQ(SoundPlayer().PlayImage(nullptr, 0), 0) << "no image only stops";
   const std::string adpcm = WaveFile(2, 1, 4, 100);
-  EXPECT_EQ(SoundPlayer().PlayImage(Image(adpcm), adpcm.size()), ENOTSUP);
-  EXPECT_EQ(SoundPlayer().PlayImage(Image(file), 40), EINVAL) << "cut before its data";
+  EXPECT_EQ(SoundPlayer().PlayImage(ImageOf(adpcm), adpcm.size()), ENOTSUP);
+  EXPECT_EQ(SoundPlayer().PlayImage(ImageOf(file), 40), EINVAL) << "cut before its data";
 }
 
 TEST_F(TSoundPlayerTest, ThemeSounds) {

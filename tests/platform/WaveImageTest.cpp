@@ -1,36 +1,15 @@
 #include "platform/uWaveImage.h"
+#include "support/WaveFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <optional>
-#include <string>
 
 namespace {
 
-std::string Le16(std::uint16_t Value) {
-  return {char(Value & 0xFF), char(Value >> 8)};
-}
-
-std::string Le32(std::uint32_t Value) {
-  return Le16(std::uint16_t(Value)) + Le16(std::uint16_t(Value >> 16));
-}
-
-std::string Chunk(std::string_view Id, std::string_view Body,
-                  std::optional<std::uint32_t> Size = {}) {
-  std::string chunk = std::string(Id) + Le32(Size.value_or(std::uint32_t(Body.size())));
-  chunk += Body;
-  return Body.size() % 2 ? chunk + '\0' : chunk;
-}
-
 std::string Fmt(std::uint16_t Tag, std::uint16_t Channels, std::uint16_t Bits,
                 std::string Extra = {}) {
-  return Chunk("fmt ",
-               Le16(Tag) + Le16(Channels) + Le32(8000) + Le32(0) + Le16(0) + Le16(Bits) + Extra);
-}
-
-std::string Riff(const std::string& Chunks) {
-  return "RIFF" + Le32(0) + "WAVE" + Chunks;
+  return Chunk("fmt ", FmtBody(Tag, Channels, 8000, Bits) + Extra);
 }
 
 TEST(WaveImageTest, FormatsAndFaults) {

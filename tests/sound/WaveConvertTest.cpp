@@ -10,20 +10,13 @@
 namespace {
 
 TEST(WaveConvertTest, CreateFormatDerivesRateAndAlign) {
-  struct {
-    std::uint16_t Channels;
-    std::uint32_t Rate;
-    std::uint16_t Bits;
-    std::uint32_t AvgBytesPerSec;
-    std::uint16_t BlockAlign;
-  } cases[] = {{1, 22050, 8, 22050, 1}, {2, 44100, 16, 176400, 4}, {6, 48000, 24, 864000, 18},
-               {0, 8000, 16, 0, 0},     {2, 0, 16, 0, 4},          {1, 8000, 0, 0, 0}};
-  for (const auto& test : cases) {
-    const TWave wave(test.Channels, test.Rate, test.Bits);
-    const TWaveFormat expected{WaveFormatPCM,       test.Channels,   test.Rate,
-                               test.AvgBytesPerSec, test.BlockAlign, test.Bits};
-    EXPECT_EQ(wave.Format, expected) << test.Channels << " x " << test.Bits << " at " << test.Rate;
-    EXPECT_TRUE(wave.Image().empty());
+  const TWaveFormat cases[] = {{1, 1, 22050, 22050, 1, 8},    {1, 2, 44100, 176400, 4, 16},
+                               {1, 6, 48000, 864000, 18, 24}, {1, 0, 8000, 0, 0, 16},
+                               {1, 2, 0, 0, 4, 16},           {1, 1, 8000, 0, 0, 0}};
+  for (const TWaveFormat& expected : cases) {
+    const TWave wave(expected.Channels, expected.SamplesPerSec, expected.BitsPerSample);
+    EXPECT_EQ(wave.Format, expected)
+        << expected.Channels << " x " << expected.BitsPerSample << " at " << expected.SamplesPerSec;
   }
 }
 

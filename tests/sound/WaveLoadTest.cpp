@@ -23,14 +23,13 @@ class TWaveLoadTest : public testing::Test {
     wave->LoadFromFile(FileName);
     return wave;
   }
-  // The texts reported, with the file name as F.
-  std::vector<std::string> Reported() const {
-    std::vector<std::string> texts;
-    for (TQuestion question : Reports.Questions) {
-      for (std::size_t at; (at = question.Text.find(FileName)) != std::string::npos;)
-        question.Text.replace(at, FileName.size(), "F");
-      texts.push_back(question.Text);
-    }
+  // The texts reported, one a line, with the file name as F.
+  std::string Reported() const {
+    std::string texts;
+    for (const TQuestion& question : Reports.Questions)
+      texts += (texts.empty() ? "" : "\n") + question.Text;
+    for (std::size_t at; (at = texts.find(FileName)) != std::string::npos;)
+      texts.replace(at, FileName.size(), "F");
     return texts;
   }
 
@@ -42,95 +41,48 @@ class TWaveLoadTest : public testing::Test {
 
 struct TLoadCase {
   const char* What;
-  std::string File;
-  std::vector<std::string> Reports;
   std::uint32_t SampleCount;
   std::uint64_t DataSize;
   std::uint32_t DataOffset; // of a full load
+  std::string File;
+  const char* Reports;
 };
 
 TEST_F(TWaveLoadTest, ChunksReportsAndCounts) {
   const std::string data = Chunk("data", Samples32);
-  const std::string canonical = Riff(Fmt16Stereo + data);
+  const std::string repaired = "Wave bytes following repaired.\n'F'";
+  const std::string unknown = "Unknown chunk id 'junk' in file 'F'!";
   const TLoadCase cases[] = {
-      {"canonical 16-bit stereo: frames", canonical, {}, 8, 32, 44},
-      {"RIFF length 100 too small",
-       Riff(Fmt16Stereo + Chunk("data", std::string(200, 'x')), 136),
-       {"Wave bytes following repaired.\n'F'"},
-       50,
-       200,
-       44},
-      {"odd LIST followed by its pad byte",
-       Riff(Fmt16Stereo + Chunk("LIST", "INFOICMT" + Le32(3) + "abc") + data),
-       {},
-       8,
-       32,
-       68},
-      {"data inside nested lists",
-       Riff(Fmt16Stereo + Chunk("LIST", "wave" + Chunk("LIST", "wave" + data))),
-       {},
-       8,
-       32,
-       68},
-      {"under 12 bytes", "RIFF\x04\0\0\0WAV"s, {"File truncated.\n'F'"}, 0, 0, 0},
-      {"not a wave, read on",
-       "RIFF" + Le32(68) + "AVI " + Fmt16Stereo + data,
-       {"File is not wave.\n'F'"},
-       8,
-       32,
-       44},
-      {"unknown chunk",
-       Riff(Fmt16Stereo + Chunk("junk", "xyz") + data),
-       {"Unknown chunk id 'junk' in file 'F'!"},
-       8,
-       32,
-       56},
-      {"invalid format tag",
-       Riff(Chunk("fmt ", FmtBody(85, 2, 22050, 16)) + data),
-       {"Invalid wave format. Chunk format tag is '85'."},
-       8,
-       32,
-       44},
-      {"a fact count wins", Riff(Fmt16Stereo + Chunk("fact", Le32(5)) + data), {}, 5, 32, 56},
-      {"data claims more than the file holds",
-       Riff(Fmt16Stereo + Chunk("data", Samples32, 1000)),
-       {},
-       8,
-       32,
-       44},
-      {"4 GB data in a 100-byte file",
-       Riff(Fmt16Stereo + Chunk("data", std::string(56, '\x22'), 0xFFFFFFFF)),
-       {},
-       14,
-       56,
-       44},
-      {"5 bytes after the last chunk", Riff(Fmt16Stereo + data + "abcde"), {}, 8, 32, 44},
-      {"fmt cut short by the end, after the data",
-       Riff(data + "fmt " + Le32(16) + Le16(1) + Le16(2)),
-       {},
-       0,
-       32,
-       20},
-      {"bits per sample 0", Riff(Chunk("fmt ", FmtBody(1, 2, 22050, 0)) + data), {}, 0, 32, 44},
-      {"channels 0 count as 1",
-       Riff(Chunk("fmt ", FmtBody(1, 0, 8000, 16)) + data),
-       {},
-       16,
-       32,
-       44},
-      {"8-bit mono", Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8)) + data), {}, 32, 32, 44},
-      {"chunk size near 4 GiB ends the loop",
-       Riff(Fmt16Stereo + Chunk("junk", "", 0xFFFFFFF1) + data),
-       {"Unknown chunk id 'junk' in file 'F'!"},
-       0,
-       0,
-       0},
-      {"the last data chunk counts",
-       Riff(Fmt16Stereo + data + Chunk("data", std::string(8, 'x'))),
-       {},
-       8,
-       8,
-       84},
+      {"canonical 16-bit stereo: frames", 8, 32, 44, Riff(Fmt16Stereo + data), ""},
+      {"RIFF length 100 too small", 50, 200, 44,
+       Riff(Fmt16Stereo + Chunk("data", std::string(200, 'x')), 136), repaired.c_str()},
+      {"odd LIST followed by its pad byte", 8, 32, 68,
+       Riff(Fmt16Stereo + Chunk("LIST", "INFOICMT" + Le32(3) + "abc") + data), ""},
+      {"data inside nested lists", 8, 32, 68,
+       Riff(Fmt16Stereo + Chunk("LIST", "wave" + Chunk("LIST", "wave" + data))), ""},
+      {"under 12 bytes", 0, 0, 0, "RIFF\x04\0\0\0WAV"s, "File truncated.\n'F'"},
+      {"not a wave, read on", 8, 32, 44, "RIFF" + Le32(68) + "AVI " + Fmt16Stereo + data,
+       "File is not wave.\n'F'"},
+      {"unknown chunk", 8, 32, 56, Riff(Fmt16Stereo + Chunk("junk", "xyz") + data),
+       unknown.c_str()},
+      {"invalid format tag", 8, 32, 44, Riff(Chunk("fmt ", FmtBody(85, 2, 22050, 16)) + data),
+       "Invalid wave format. Chunk format tag is '85'."},
+      {"a fact count wins", 5, 32, 56, Riff(Fmt16Stereo + Chunk("fact", Le32(5)) + data), ""},
+      {"data claims more than the file holds", 8, 32, 44,
+       Riff(Fmt16Stereo + Chunk("data", Samples32, 1000)), ""},
+      {"4 GB data in a 100-byte file", 14, 56, 44,
+       Riff(Fmt16Stereo + Chunk("data", std::string(56, 'x'), 0xFFFFFFFF)), ""},
+      {"5 bytes after the last chunk", 8, 32, 44, Riff(Fmt16Stereo + data + "abcde"), ""},
+      {"fmt cut short by the end, after the data", 0, 32, 20,
+       Riff(data + "fmt " + Le32(16) + Le16(1) + Le16(2)), ""},
+      {"bits per sample 0", 0, 32, 44, Riff(Chunk("fmt ", FmtBody(1, 2, 22050, 0)) + data), ""},
+      {"channels 0 count as 1", 16, 32, 44, Riff(Chunk("fmt ", FmtBody(1, 0, 8000, 16)) + data),
+       ""},
+      {"8-bit mono", 32, 32, 44, Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8)) + data), ""},
+      {"chunk size near 4 GiB ends the loop", 0, 0, 0,
+       Riff(Fmt16Stereo + Chunk("junk", "", 0xFFFFFFF1) + data), unknown.c_str()},
+      {"the last data chunk counts", 8, 8, 84,
+       Riff(Fmt16Stereo + data + Chunk("data", std::string(8, 'x'))), ""},
   };
   for (const TLoadCase& test : cases) {
     for (const bool headerOnly : {false, true}) {
@@ -144,6 +96,13 @@ TEST_F(TWaveLoadTest, ChunksReportsAndCounts) {
       EXPECT_EQ(wave->Image().empty(), headerOnly || test.DataSize == 0) << context;
     }
   }
+}
+
+TEST_F(TWaveLoadTest, AMissingFileLoadsNothingAndSaysNothing) {
+  TWave wave;
+  wave.LoadFromFile((Folder / "none.wav").string());
+  EXPECT_TRUE(wave.Image().empty());
+  EXPECT_TRUE(Reports.Questions.empty());
 }
 
 TEST_F(TWaveLoadTest, ARepairedWaveStillPlays) {
@@ -183,9 +142,6 @@ TEST_F(TWaveLoadTest, LawSamplesBecome16BitMonoPCM) {
     std::vector<std::int16_t> samples(8);
     std::memcpy(samples.data(), wave->Data(), 16);
     EXPECT_EQ(samples, law.Samples) << law.Tag;
-    std::uint8_t header[WaveHeaderSize];
-    WriteWaveHeader(header, pcm, 16);
-    EXPECT_EQ(std::memcmp(wave->Image().data(), header, WaveHeaderSize), 0) << law.Tag;
   }
 }
 
@@ -228,15 +184,8 @@ TEST_F(TWaveLoadTest, GarbageIsReportedALimitedNumberOfTimes) {
   EXPECT_TRUE(Reports.Questions.empty());
 }
 
-TEST_F(TWaveLoadTest, AMissingFileLoadsNothingAndSaysNothing) {
-  TWave wave;
-  wave.LoadFromFile((Folder / "none.wav").string());
-  EXPECT_TRUE(wave.Image().empty());
-  EXPECT_TRUE(Reports.Questions.empty());
-  EXPECT_EQ(WaveDuration((Folder / "none.wav").string()), 0u);
-}
-
 TEST_F(TWaveLoadTest, Durations) {
+  EXPECT_EQ(WaveDuration((Folder / "none.wav").string()), 0u);
   const std::string second = std::string(22050 * 2, '\0');
   std::ofstream(FileName, std::ios::binary)
       << Riff(Chunk("fmt ", FmtBody(1, 1, 22050, 16)) + Chunk("data", second));
