@@ -18,10 +18,12 @@
 #include "expr/functions/uPhysicsFunctions.h"
 #include "expr/functions/uStatisticsFunctions.h"
 #include "expr/uDParser.h"
+#include "platform/uSoundPlayer.h"
 #include "report/uFileLog.h"
 #include "report/uLog.h"
 #include "report/uMsg.h"
 #include "report/uTypes.h"
+#include "sound/uSounds.h"
 #include "text/uOutputFormat.h"
 #include "text/uStrings.h"
 #include "ui/uSysInfo.h"
@@ -47,13 +49,17 @@ constexpr TModule Modules[] = {
     {InitializeStatisticsFunctions, nullptr},
     {InitializePhysicsFunctions, nullptr},
     {InitializeEloFunctions, nullptr},
-    // Window framework: the version flags, the tick counter, the processor and a first load
-    // sample.
+    // Window framework and sound: the version flags, the tick counter, the processor and a first
+    // load sample.
     {InitSystemInfo, nullptr},
-    // The option-type names and the global options with their defaults. The ini object, if a
-    // front end sets one, is freed after the modules below, which may write to it as they shut
-    // down.
+    // The ini object, if a front end sets one, is freed after the modules below, which may write
+    // to it as they shut down: the sounds write their settings.
     {nullptr, FinalizeIni},
+    // The sound lists, with the player stopped once; the player's device and theme-sound context
+    // are freed after the sounds stop.
+    {nullptr, FinalizeSoundPlayer},
+    {InitializeSounds, FinalizeSounds},
+    // The option-type names and the global options with their defaults.
     {InitializeOptions, nullptr},
     {InitializeCommon, FinalizeCommon},
     // Environment and reporting: the locale's number settings, the keys of the version

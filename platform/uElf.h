@@ -15,4 +15,4 @@ inline constexpr std::size_t MaxElfSectionSize = std::size_t(1) << 20;
 // either byte order) into Contents. False, with Contents empty, when the file cannot be read, is
 // no ELF file, is damaged, or has no such section with content in the file. Reports nothing.
 [[nodiscard]] bool ReadElfSection(const std::string& FileName, std::string_view SectionName,
-                    std::string& Contents);
+                                  std::string& Contents);

@@ -43,9 +43,9 @@ class TFileOps {
   // Reads or writes up to Count bytes at Offset, repeating short transfers; Done is the number
   // of bytes transferred, also on failure. A read stops early only at the end of the file.
   [[nodiscard]] virtual int Read(int Handle, void* Buffer, std::size_t Count, std::int64_t Offset,
-                   std::size_t& Done);
-  [[nodiscard]] virtual int Write(int Handle, const void* Buffer, std::size_t Count, std::int64_t Offset,
-                    std::size_t& Done);
+                                 std::size_t& Done);
+  [[nodiscard]] virtual int Write(int Handle, const void* Buffer, std::size_t Count,
+                                  std::int64_t Offset, std::size_t& Done);
   // Moves the file pointer to Offset from the start.
   [[nodiscard]] virtual int Seek(int Handle, std::int64_t Offset);
   [[nodiscard]] virtual int Size(int Handle, std::int64_t& Size);
@@ -61,10 +61,12 @@ class TFileOps {
   // over it, so that Dest is at every moment either the old file or the complete copy. An
   // existing Dest keeps its permissions and owner; a symbolic link Dest is followed. With
   // FailIfExists an existing Dest fails with EEXIST. Built on the operations of this table.
-  [[nodiscard]] virtual int Copy(const std::string& Source, const std::string& Dest, bool FailIfExists);
+  [[nodiscard]] virtual int Copy(const std::string& Source, const std::string& Dest,
+                                 bool FailIfExists);
   [[nodiscard]] virtual int Delete(const std::string& Path);
   // Renames Source to Dest, replacing Dest unless NoReplace, when it fails with EEXIST.
-  [[nodiscard]] virtual int Rename(const std::string& Source, const std::string& Dest, bool NoReplace);
+  [[nodiscard]] virtual int Rename(const std::string& Source, const std::string& Dest,
+                                   bool NoReplace);
   // Creates a new file from Template, whose last six characters are "XXXXXX" and are replaced
   // by the name chosen; opened for reading and writing with mode 0600.
   [[nodiscard]] virtual int CreateUnique(std::string& Template, int& Handle);
@@ -77,8 +79,8 @@ class TFileOps {
   [[nodiscard]] virtual int SetMode(const std::string& Path, int Mode);
   // Creation (zero where the file system keeps none), last-access and last-write times of a file
   // or directory.
-  [[nodiscard]] virtual int Times(const std::string& Path, TFileTime& Creation, TFileTime& LastAccess,
-                    TFileTime& LastWrite);
+  [[nodiscard]] virtual int Times(const std::string& Path, TFileTime& Creation,
+                                  TFileTime& LastAccess, TFileTime& LastWrite);
 };
 
 // The installed operations; the platform's own unless a test installed others.

@@ -1,7 +1,7 @@
 #!/bin/sh
 # The layering check on small trees made here: a clean one passes, and each kind of fault (an
-# include that runs upward, Qt in the core, a loop of includes in one folder) fails with a line
-# that names the file.
+# include that runs upward, Qt in the core, a loop of includes in one folder, a sound or X library
+# above the platform layer) fails with a line that names the file.
 set -eu
 check=$1
 work=$(mktemp -d)
@@ -47,5 +47,9 @@ tree outside
 printf '#include "support/x.h"\n' >"$work/outside/env/uE.cpp"
 expect 1 'includes "support/x.h" from outside the layers' "$work/outside"
 
-echo "$((5 - failures)) passed, $failures failed"
+tree sound
+printf '#include "platform/uA.h"\n#include <alsa/asoundlib.h>\n' >"$work/sound/env/uF.cpp"
+expect 1 'env/uF.cpp:2: env includes <alsa/asoundlib.h>, which only the platform layer may' "$work/sound"
+
+echo "$((6 - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
