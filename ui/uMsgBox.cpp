@@ -1,6 +1,7 @@
 #include "ui/uMsgBox.h"
 
 #include "report/uMsg.h"
+#include "sound/uWave.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -109,6 +110,8 @@ std::int32_t ShowMessageBox(const std::string& Text, const TArrayOfString& Param
     QObject::connect(&timeOut, &QTimer::timeout, &box, [&box] { box.close(); });
     timeOut.start(std::chrono::seconds(TimeOut));
   }
+  // The level's event sound, as the message dialog plays it when an entry is shown.
+  PlayLevelSound(Level);
   box.exec();
 
   const QAbstractButton* pressed = box.clickedButton();

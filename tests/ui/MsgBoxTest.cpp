@@ -1,4 +1,5 @@
 #include "report/uMsg.h"
+#include "sound/SoundTestSupport.h"
 #include "ui/uMsgBox.h"
 
 #include <gtest/gtest.h>
@@ -186,6 +187,31 @@ TEST(ShowMessageBox, WithoutCaptionsEveryAnswerIsNoAnswer) {
   });
   EXPECT_EQ(ShowMessageBox("Note", {}, false, mlInformation, {}, SafetyTimeOut), -1);
   EXPECT_TRUE(driver.Acted());
+}
+
+// The box plays its level's event sound, the desktop theme's when no sound file is set.
+TEST(ShowMessageBox, PlaysTheLevelsEventSound) {
+  const struct {
+    TMessageLevel Level;
+    const char* Sound;
+  } cases[] = {{mlError, "theme dialog-error"},
+               {mlWarning, "theme dialog-warning"},
+               {mlConfirmation, "theme dialog-question"},
+               {mlNone, nullptr}};
+  for (const auto& c : cases) {
+    TRecordingPlayer player;
+    const TBoxDriver driver(Click("OK"));
+    ShowMessageBox("Note", {}, false, c.Level, {"OK"}, SafetyTimeOut);
+    const bool played = std::find(player.Calls.begin(), player.Calls.end(),
+                                  c.Sound ? c.Sound : "") != player.Calls.end();
+    EXPECT_EQ(played, c.Sound != nullptr) << MessageLevelCaption(c.Level);
+    if (!c.Sound) {
+      const bool anyTheme =
+          std::any_of(player.Calls.begin(), player.Calls.end(),
+                      [](const std::string& call) { return call.starts_with("theme"); });
+      EXPECT_FALSE(anyTheme) << "no sound for " << MessageLevelCaption(c.Level);
+    }
+  }
 }
 
 TEST(ShowMessageBox, TheTimeOutClosesTheBoxWithNoAnswer) {
