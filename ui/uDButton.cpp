@@ -1,0 +1,464 @@
+#include "ui/uDButton.h"
+
+#include "env/uCommon.h"
+#include "env/uFileHelpers.h"
+#include "env/uPaths.h"
+#include "report/uMsg.h"
+#include "text/uStrings.h"
+#include "ui/uCanvasText.h"
+#include "ui/uDForm.h"
+#include "ui/uDesktopColors.h"
+#include "ui/uSysInfo.h"
+
+#include <QEnterEvent>
+#include <QKeySequence>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QShortcut>
+#include <cmath>
+#include <utility>
+
+TButtonColors ButtonColors;
+
+namespace {
+
+TButtonSound ButtonSound;
+
+// The factors of the face gradient (1.25 and 0.75) and of the hover light (0.328125).
+constexpr std::int32_t FaceLight = 81920;
+constexpr std::int32_t FaceDark = 49152;
+constexpr std::int32_t HoverLight = 21504;
+constexpr TColor Silver = 0xC0C0C0;
+
+bool IsArrowCaption(const QString& Caption) {
+  return Caption == QLatin1String("Up") || Caption == QLatin1String("Left") ||
+         Caption == QLatin1String("Down") || Caption == QLatin1String("Right");
+}
+
+// Whether (X, Y) lies inside the shape of Rows.
+bool Inside(const std::vector<std::pair<int, int>>& Rows, int X, int Y) {
+  if (Y < 0 || Y >= static_cast<int>(Rows.size()))
+    return false;
+  const auto& [first, last] = Rows[static_cast<std::size_t>(Y)];
+  return X >= first && X <= last;
+}
+
+} // namespace
+
+TButtonSound SetButtonSound(TButtonSound Sound) {
+  return std::exchange(ButtonSound, std::move(Sound));
+}
+
+void InitializeButtonColors() {
+  ButtonColors = TButtonColors();
+  const TColor face = ColorToRGB(clBtnFace);
+  const TColor active = ColorToRGB(clActiveBorder);
+  const TColor inactive = ColorToRGB(clInactiveBorder);
+  if (face == active || face == inactive || active == inactive)
+    return;
+  ButtonColors.Default = active;
+  ButtonColors.Cancel = inactive;
+  ButtonColors.DefaultCancel = MixColors(active, inactive);
+}
+
+std::vector<std::pair<int, int>> RoundRectRows(int Width, int Height, int Diameter) {
+  std::vector<std::pair<int, int>> rows;
+  if (Width < 1 || Height < 1)
+    return rows;
+  rows.reserve(static_cast<std::size_t>(Height));
+  const double r = std::max(0, Diameter) / 2.0;
+  for (int y = 0; y < Height; ++y) {
+    const double centre = y + 0.5;
+    const double dy = centre < r ? r - centre : centre > Height - r ? centre - (Height - r) : 0;
+    int first = 0;
+    if (dy > 0) {
+      const double dx = r - std::sqrt(std::max(0.0, r * r - dy * dy));
+      first = static_cast<int>(std::ceil(dx - 0.5));
+    }
+    rows.emplace_back(first, Width - 1 - first);
+  }
+  return rows;
+}
+
+TDButton::TDButton(QWidget* Parent, const QString& Name, const QString& Caption)
+    : QPushButton(Caption, Parent) {
+  if (!Name.isEmpty())
+    setObjectName(Name);
+  resize(75, 25);
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  // Connected first, so that Down has changed when the other clicked handlers run.
+  connect(this, &QAbstractButton::clicked, this, [this] {
+    if (AutoChange_)
+      SetDown(!Down_);
+  });
+  UpdateRegion();
+}
+
+TDButton::~TDButton() = default;
+
+void TDButton::SetCaption(const QString& Value) {
+  if (Value == text())
+    return;
+  setText(Value);
+  update();
+}
+
+void TDButton::SetAutoChange(bool Value) {
+  if (Value == AutoChange_)
+    return;
+  AutoChange_ = Value;
+  update();
+}
+
+void TDButton::SetColor(TColor Value) {
+  if (Value == Color_)
+    return;
+  Color_ = Value;
+  update();
+}
+
+void TDButton::SetDown(bool Value) {
+  if (Value == Down_)
+    return;
+  Down_ = Value;
+  update();
+}
+
+void TDButton::SetHighlight(THighlight Value) {
+  if (Value == Highlight_)
+    return;
+  Highlight_ = Value;
+  update();
+}
+
+void TDButton::SetHighlightValue(int Value) {
+  if (Value >= hlNone && Value <= hlUnderlight)
+    SetHighlight(static_cast<THighlight>(Value));
+}
+
+void TDButton::SetLayout(TButtonLayout Value) {
+  if (Value == Layout_)
+    return;
+  Layout_ = Value;
+  update();
+}
+
+void TDButton::SetLayoutValue(int Value) {
+  if (Value >= blGlyphLeft && Value <= blGlyphBottom)
+    SetLayout(static_cast<TButtonLayout>(Value));
+}
+
+void TDButton::SetMargin(int Value) {
+  if (Value < -1 || Value == Margin_)
+    return;
+  Margin_ = Value;
+  update();
+}
+
+void TDButton::SetSpacing(int Value) {
+  if (Value == Spacing_)
+    return;
+  Spacing_ = Value;
+  update();
+}
+
+void TDButton::SetDefault(bool Value) {
+  if (Value == Default_)
+    return;
+  Default_ = Value;
+  setDefault(Value);
+  update();
+}
+
+void TDButton::SetCancel(bool Value) {
+  if (Value == Cancel_)
+    return;
+  Cancel_ = Value;
+  if (Value) {
+    CancelKey_ = std::make_unique<QShortcut>(QKeySequence(Qt::Key_Escape), this);
+    CancelKey_->setContext(Qt::WindowShortcut);
+    connect(CancelKey_.get(), &QShortcut::activated, this, [this] { Click(); });
+  } else {
+    CancelKey_.reset();
+  }
+  update();
+}
+
+void TDButton::Click() {
+  click();
+}
+
+QString TDButton::GlyphFileName() const {
+  return QString::fromStdString(GraphDir + "Images/" + NameToCaption(objectName().toStdString()) +
+                                ".png");
+}
+
+void TDButton::ApplyCaptionRules() {
+  QString caption = text();
+  if (caption.startsWith(QLatin1Char('/')))
+    caption = QString::fromStdString(SpaceCamelCase(NameToCaption(objectName().toStdString()))) +
+              caption.mid(1);
+  if (!caption.startsWith(QLatin1Char('&')))
+    caption.prepend(QLatin1Char('&'));
+  setText(caption);
+}
+
+void TDButton::UpdateRegion() {
+  if (!OSVersion410)
+    return;
+  if (Small()) {
+    setMask(QRegion(rect()));
+    return;
+  }
+  QRegion region;
+  const auto rows = RoundRectRows(width(), height(), CornerDiameter());
+  for (int y = 0; y < static_cast<int>(rows.size()); ++y) {
+    const auto& [first, last] = rows[static_cast<std::size_t>(y)];
+    if (first <= last)
+      region += QRect(first, y, last - first + 1, 1);
+  }
+  setMask(region);
+}
+
+void TDButton::LoadGlyph() {
+  GlyphLoaded_ = true;
+  const std::string file = GlyphFileName().toStdString();
+  if (!FileExistsEx(file) || !Glyph_.LoadFromFile(file)) {
+    Glyph_.Clear();
+    return;
+  }
+  const int room = height() - 6;
+  if (room > 0 && Glyph_.Height() > room) {
+    const auto width = static_cast<std::int32_t>(
+        std::lround(static_cast<double>(Glyph_.Width()) * room / Glyph_.Height()));
+    Glyph_.Resize(std::max(1, width), room, nullptr, nullptr);
+  }
+}
+
+void TDButton::PlaySound(bool Pressed) {
+  if (!ButtonSound)
+    return;
+  const QRect bounds(mapToGlobal(QPoint(0, 0)), size());
+  const QScreen* screen = NearestScreen(bounds);
+  const QRect work = screen ? screen->availableGeometry() : bounds;
+  ButtonSound(Pressed ? "BDown" : "BUp", bounds.center().x() - work.left(), work.width());
+}
+
+TButtonState TDButton::CurrentState() const {
+  TButtonState state;
+  state.Selected = isDown();
+  state.Focused = hasFocus();
+  state.DefaultNow = isDefault();
+  state.MouseInside = MouseInside_;
+  return state;
+}
+
+void TDButton::DrawFace(const TButtonState& State) {
+  const bool pressed = Down_ != State.Selected;
+  // A click of an AutoChange button passes through the other state: that picture is skipped.
+  if (AutoChange_ && pressed != Down_ && pressed != LastSounded_ && !Face_.Empty())
+    return;
+  Face_.SetSize(width(), height(), clBtnFace);
+  if (pressed != LastSounded_) {
+    LastSounded_ = pressed;
+    PlaySound(pressed);
+  }
+  if (!GlyphLoaded_)
+    LoadGlyph();
+  DrawContent(State, pressed);
+}
+
+void TDButton::DrawContent(const TButtonState& State, bool Pressed) {
+  const int w = width(), h = height();
+  const bool texture = WindowBackgroundTexture();
+  if (!Small() && texture) {
+    const TColor light = ScaleColor(Color_, FaceLight), dark = ScaleColor(Color_, FaceDark);
+    Face_.Gradient({2, 2, w - 3, h - 3}, {}, 0, ef16, {light, dark, light, dark}, 12);
+  } else {
+    Face_.Bar(2, 2, w - 3, h - 3, Pressed ? Lighter(Color_) : Color_, ef16);
+  }
+  QRect content(2, 2, w - 4, h - 4);
+  if (Pressed)
+    content.translate(1, 1);
+
+  QFont captionFont = font();
+  if (AutoChange_) {
+    captionFont.setUnderline(Down_);
+    captionFont.setStrikeOut(!Down_);
+  }
+  const QString caption = text();
+  const bool arrow = IsArrowCaption(caption);
+  if (arrow) {
+    DrawArrow(content, caption, State.MouseInside && isEnabled());
+  } else {
+    const bool hasCaption = !DropAmpersands(caption).isEmpty();
+    QRect captionRect = content;
+    if (!Glyph_.Empty()) {
+      SetMargin(6);
+      SetSpacing(2);
+      const int gw = Glyph_.Width(), gh = Glyph_.Height();
+      int gx = content.left() + (content.width() - gw) / 2;
+      int gy = content.top() + (content.height() - gh) / 2;
+      if (hasCaption) {
+        switch (Layout_) {
+        case blGlyphLeft:
+          gx = content.left() + Margin_;
+          captionRect.setLeft(gx + gw + Spacing_);
+          break;
+        case blGlyphRight:
+          gx = content.left() + content.width() - Margin_ - gw;
+          captionRect.setRight(gx - Spacing_ - 1);
+          break;
+        case blGlyphTop:
+          gy = content.top() + Margin_;
+          captionRect.setTop(gy + gh + Spacing_);
+          break;
+        case blGlyphBottom:
+          gy = content.top() + content.height() - Margin_ - gh;
+          captionRect.setBottom(gy - Spacing_ - 1);
+          break;
+        }
+      }
+      Face_.DrawBitmap(gx, gy, Glyph_, isEnabled() ? ef16 : ef04);
+    }
+    if (hasCaption) {
+      bool shortened = false;
+      Face_.Paint([&](QPainter& Canvas) {
+        Canvas.setFont(captionFont);
+        const int depth = TextShadowDepth(Canvas);
+        if (isEnabled()) {
+          Canvas.setPen(ToQColor(clBtnText));
+          shortened = DrawTextRect(Canvas, captionRect, 2, depth, false, caption, 1);
+        } else {
+          // Engraved: the highlight one pixel down and right, the shadow colour over it.
+          Canvas.setPen(ToQColor(ButtonColors.Depth[3]));
+          DrawTextRect(Canvas, captionRect.translated(1, 1), 2, 0, false, caption, 1);
+          Canvas.setPen(ToQColor(ButtonColors.Depth[1]));
+          shortened = DrawTextRect(Canvas, captionRect, 2, 0, false, caption, 1);
+        }
+      });
+      const QString hint = shortened ? DropAmpersands(caption) : QString();
+      if (toolTip() != hint)
+        setToolTip(hint);
+    }
+  }
+
+  if (Default_ || Cancel_)
+    DrawRoundFrame(2, Default_ && Cancel_ ? ButtonColors.DefaultCancel
+                      : Default_          ? ButtonColors.Default
+                                          : ButtonColors.Cancel);
+  if (!arrow && State.MouseInside && isEnabled()) {
+    const TColor light = ScaleColor(Color_, HoverLight);
+    if (texture)
+      Face_.Gradient({}, 0, efAdd, {light, clBlack, light, clBlack}, 12);
+    else
+      Face_.Bar(light, efAdd);
+  }
+  if (State.DefaultNow && State.Focused)
+    Face_.Bar(2, 2, w - 3, h - 3, clHighlight, ef08);
+  DrawEdges(Pressed);
+}
+
+void TDButton::DrawArrow(const QRect& Content, const QString& Direction, bool Hover) {
+  const TColor colour = Hover ? clHighlight : Down_ ? Silver : clWhite;
+  const int size = std::max(2, std::min(Content.width(), Content.height()) / 3);
+  const int cx = Content.left() + Content.width() / 2;
+  const int cy = Content.top() + Content.height() / 2;
+  // A filled triangle, its point towards Direction, its base 2 size + 1 pixels wide.
+  for (int i = 0; i <= size; ++i) {
+    const int along = i - size / 2;
+    if (Direction == QLatin1String("Up"))
+      Face_.DrawLine(cx - i, cy + along, cx + i, cy + along, colour, ef16);
+    else if (Direction == QLatin1String("Down"))
+      Face_.DrawLine(cx - i, cy - along, cx + i, cy - along, colour, ef16);
+    else if (Direction == QLatin1String("Left"))
+      Face_.DrawLine(cx + along, cy - i, cx + along, cy + i, colour, ef16);
+    else
+      Face_.DrawLine(cx - along, cy - i, cx - along, cy + i, colour, ef16);
+  }
+}
+
+void TDButton::DrawRoundFrame(int Inset, TColor Color) {
+  const auto rows = RoundRectRows(width() - 2 * Inset, height() - 2 * Inset, CornerDiameter());
+  const TPixel pixel = Face_.ColorToPixel(Color);
+  for (int y = 0; y < static_cast<int>(rows.size()); ++y)
+    for (int x = rows[static_cast<std::size_t>(y)].first;
+         x <= rows[static_cast<std::size_t>(y)].second; ++x)
+      if (!Inside(rows, x - 1, y) || !Inside(rows, x + 1, y) || !Inside(rows, x, y - 1) ||
+          !Inside(rows, x, y + 1))
+        Face_.SetPixel(x + Inset, y + Inset, ef16, pixel);
+}
+
+void TDButton::DrawEdges(bool Pressed) {
+  const TColor highlight = ButtonColors.Depth[3], shadow = ButtonColors.Depth[1];
+  TColor outer = Pressed ? shadow : highlight;
+  TColor inner = Pressed ? highlight : shadow;
+  const int w = width(), h = height();
+  if (Small()) {
+    if (!Pressed)
+      outer = inner = Color_;
+    Face_.Border(0, 0, w - 1, h - 1, outer, ef16);
+    Face_.Border(1, 1, w - 2, h - 2, inner, ef16);
+    return;
+  }
+  DrawRoundFrame(0, outer);
+  DrawRoundFrame(1, inner);
+}
+
+bool TDButton::event(QEvent* Event) {
+  if (Event->type() == QEvent::Polish && !Created_) {
+    Created_ = true;
+    ApplyCaptionRules();
+  }
+  return QPushButton::event(Event);
+}
+
+void TDButton::paintEvent(QPaintEvent* /*Event*/) {
+  // A paint must always end with a picture: what the drawing raises is logged.
+  try {
+    DrawFace(CurrentState());
+  } catch (const std::exception& error) {
+    ReportException(error, "TDButton");
+  }
+  QPainter painter(this);
+  if (Face_.Empty())
+    painter.fillRect(rect(), ToQColor(clBtnFace));
+  else
+    Face_.DrawTo(painter, 0, 0);
+}
+
+void TDButton::resizeEvent(QResizeEvent* Event) {
+  QPushButton::resizeEvent(Event);
+  UpdateRegion();
+}
+
+void TDButton::changeEvent(QEvent* Event) {
+  QPushButton::changeEvent(Event);
+  switch (Event->type()) {
+  case QEvent::ApplicationPaletteChange:
+    InitializeButtonColors();
+    update();
+    break;
+  case QEvent::FontChange:
+  case QEvent::EnabledChange:
+  case QEvent::PaletteChange:
+    update();
+    break;
+  default:
+    break;
+  }
+}
+
+void TDButton::enterEvent(QEnterEvent* Event) {
+  QPushButton::enterEvent(Event);
+  MouseInside_ = true;
+  update();
+}
+
+void TDButton::leaveEvent(QEvent* Event) {
+  QPushButton::leaveEvent(Event);
+  MouseInside_ = false;
+  update();
+}
