@@ -191,6 +191,8 @@ std::vector<TElement> LayOut(const TDispl& Displ, const TGeometry& G, const QStr
 void DrawSegment(TDBitmap& Bitmap, const TGeometry& G, int X, int Y, int S, TColor Color,
                  TEffect Effect) {
   const int gx1 = std::max(1, G.GX), gy1 = std::max(1, G.GY);
+  // The outer base lines lie far enough inside for the lines outward of them.
+  const int e = (G.T - 1) / 2;
   for (int k = 0; k < G.T; ++k) {
     const int o = Alternating(k), d = o < 0 ? -o : o;
     const auto line = [&](int X1, int Y1, int X2, int Y2) {
@@ -198,10 +200,10 @@ void DrawSegment(TDBitmap& Bitmap, const TGeometry& G, int X, int Y, int S, TCol
     };
     switch (S) {
     case sgTop:
-      line(G.GX + k, k, G.GX + G.SX - 1 - k, k);
+      line(G.GX + d, e + o, G.GX + G.SX - 1 - d, e + o);
       break;
     case sgBottom:
-      line(G.GX + k, G.B - k, G.GX + G.SX - 1 - k, G.B - k);
+      line(G.GX + d, G.B - e - o, G.GX + G.SX - 1 - d, G.B - e - o);
       break;
     case sgMiddle:
       line(G.GX + d, G.M + o, G.GX + G.SX - 1 - d, G.M + o);
@@ -213,16 +215,16 @@ void DrawSegment(TDBitmap& Bitmap, const TGeometry& G, int X, int Y, int S, TCol
       line(G.C, G.M + o, G.GX + G.SX - 1 - d, G.M + o);
       break;
     case sgUpperLeft:
-      line(k, G.GY + k, k, G.GY + G.SY - 1 - k);
+      line(e + o, G.GY + d, e + o, G.GY + G.SY - 1 - d);
       break;
     case sgLowerLeft:
-      line(k, G.M + G.GY + k, k, G.M + G.GY + G.SY - 1 - k);
+      line(e + o, G.M + G.GY + d, e + o, G.M + G.GY + G.SY - 1 - d);
       break;
     case sgUpperRight:
-      line(G.R - k, G.GY + k, G.R - k, G.GY + G.SY - 1 - k);
+      line(G.R - e - o, G.GY + d, G.R - e - o, G.GY + G.SY - 1 - d);
       break;
     case sgLowerRight:
-      line(G.R - k, G.M + G.GY + k, G.R - k, G.M + G.GY + G.SY - 1 - k);
+      line(G.R - e - o, G.M + G.GY + d, G.R - e - o, G.M + G.GY + G.SY - 1 - d);
       break;
     case sgUpperCentre:
       line(G.C + o, G.GY + d, G.C + o, G.GY + G.SY - 1 - d);

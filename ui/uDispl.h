@@ -7,17 +7,17 @@
 // Cell geometry, in pixels from a cell's top-left corner, with the effective sizes
 //   sx = max(1, SizeX), sy = max(1, SizeY), t = max(1, SizeT) kept within (sx + 1) div 2 and
 //   (sy + 1) div 2, gx = SpaceSX, gy = SpaceSY:
-// a digit or letter cell is W = sx + 2 gx wide and H = 2 sy + 4 gy - 1 high. The segments lie on
-// base lines: the rows 0 (top bar), M = sy + 2 gy - 1 (middle bar) and B = H - 1 (bottom bar),
-// each bar over the columns gx ... gx + sx - 1; the columns 0 (left) and R = W - 1 (right), each
-// vertical over the rows gy ... gy + sy - 1 (upper) or M + gy ... M + gy + sy - 1 (lower). A
-// segment is t lines: line k lies k pixels inward from an outer base line (top, bottom, left,
-// right) and is 1 pixel shorter at each end per step, so that the segments meet in mitres; the
-// lines of the middle bar and of the centre verticals alternate below and above (right and left
-// of) their base line. The 15-segment cell adds the centre verticals on column C = R div 2 over
-// the rows of the side verticals, the middle bar in two halves (gx ... C and C ... gx + sx - 1),
-// and four diagonals from the inner corners (gx, gy), (R - gx, gy), (gx, B - gy), (R - gx, B - gy)
-// towards the centre, ending max(1, gx) columns from C and max(1, gy) rows from M.
+// a digit or letter cell is W = sx + 2 gx wide and H = 2 sy + 4 gy - 1 high; R = W - 1,
+// B = H - 1, M = sy + 2 gy - 1 and e = (t - 1) div 2. The segments lie on base lines: the rows e
+// (top bar), M (middle bar) and B - e (bottom bar), each bar over the columns gx ... gx + sx - 1;
+// the columns e (left) and R - e (right), each vertical over the rows gy ... gy + sy - 1 (upper)
+// or M + gy ... M + gy + sy - 1 (lower). A segment is t lines along its base line, alternately
+// on its inner and outer side (offsets 0, 1, -1, 2, -2 ...), each 1 pixel shorter at both ends
+// per pixel of offset, which gives the segments pointed ends and keeps them inside the cell. The
+// 15-segment cell adds the centre verticals on column C = R div 2 over the rows of the side
+// verticals, the middle bar in two halves (gx ... C and C ... gx + sx - 1), and four diagonals
+// from the inner corners (gx, gy), (R - gx, gy), (gx, B - gy), (R - gx, B - gy) towards the
+// centre, ending max(1, gx) columns from C and max(1, gy) rows from M, their lines side by side.
 //
 // A dot is a t x t block in the columns 1 ... t of its t + 2 wide cell, resting on row B; a colon
 // two such blocks centred on the rows M div 2 and (M + B) div 2; a comma a block t wide from row
