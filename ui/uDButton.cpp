@@ -36,14 +36,6 @@ bool IsArrowCaption(const QString& Caption) {
          Caption == QLatin1String("Down") || Caption == QLatin1String("Right");
 }
 
-// Whether (X, Y) lies inside the shape of Rows.
-bool Inside(const std::vector<std::pair<int, int>>& Rows, int X, int Y) {
-  if (Y < 0 || Y >= static_cast<int>(Rows.size()))
-    return false;
-  const auto& [first, last] = Rows[static_cast<std::size_t>(Y)];
-  return X >= first && X <= last;
-}
-
 } // namespace
 
 TButtonSound SetButtonSound(TButtonSound Sound) {
@@ -102,35 +94,35 @@ void TDButton::SetCaption(const QString& Value) {
   if (Value == text())
     return;
   setText(Value);
-  update();
+  Repaint();
 }
 
 void TDButton::SetAutoChange(bool Value) {
   if (Value == AutoChange_)
     return;
   AutoChange_ = Value;
-  update();
+  Repaint();
 }
 
 void TDButton::SetColor(TColor Value) {
   if (Value == Color_)
     return;
   Color_ = Value;
-  update();
+  Repaint();
 }
 
 void TDButton::SetDown(bool Value) {
   if (Value == Down_)
     return;
   Down_ = Value;
-  update();
+  Repaint();
 }
 
 void TDButton::SetHighlight(THighlight Value) {
   if (Value == Highlight_)
     return;
   Highlight_ = Value;
-  update();
+  Repaint();
 }
 
 void TDButton::SetHighlightValue(int Value) {
@@ -142,7 +134,7 @@ void TDButton::SetLayout(TButtonLayout Value) {
   if (Value == Layout_)
     return;
   Layout_ = Value;
-  update();
+  Repaint();
 }
 
 void TDButton::SetLayoutValue(int Value) {
@@ -154,14 +146,14 @@ void TDButton::SetMargin(int Value) {
   if (Value < -1 || Value == Margin_)
     return;
   Margin_ = Value;
-  update();
+  Repaint();
 }
 
 void TDButton::SetSpacing(int Value) {
   if (Value == Spacing_)
     return;
   Spacing_ = Value;
-  update();
+  Repaint();
 }
 
 void TDButton::SetDefault(bool Value) {
@@ -169,7 +161,7 @@ void TDButton::SetDefault(bool Value) {
     return;
   Default_ = Value;
   setDefault(Value);
-  update();
+  Repaint();
 }
 
 void TDButton::SetCancel(bool Value) {
@@ -183,6 +175,11 @@ void TDButton::SetCancel(bool Value) {
   } else {
     CancelKey_.reset();
   }
+  Repaint();
+}
+
+void TDButton::Repaint() {
+  FaceValid_ = false;
   update();
 }
 
@@ -274,8 +271,14 @@ void TDButton::DrawContent(const TButtonState& State, bool Pressed) {
   const int w = width(), h = height();
   const bool texture = WindowBackgroundTexture();
   if (!Small() && texture) {
-    const TColor light = ScaleColor(Color_, FaceLight), dark = ScaleColor(Color_, FaceDark);
-    Face_.Gradient({2, 2, w - 3, h - 3}, {}, 0, ef16, {light, dark, light, dark}, 12);
+    // The shaded face depends on the size and the colour only: it is kept between drawings.
+    if (FaceShade_.Width() != w - 4 || FaceShade_.Height() != h - 4 || FaceShadeColor_ != Color_) {
+      const TColor light = ScaleColor(Color_, FaceLight), dark = ScaleColor(Color_, FaceDark);
+      FaceShade_.SetSize(w - 4, h - 4, clNone);
+      FaceShade_.Gradient({}, 0, ef16, {light, dark, light, dark}, 12);
+      FaceShadeColor_ = Color_;
+    }
+    Face_.DrawBitmap(2, 2, FaceShade_, ef16);
   } else {
     Face_.Bar(2, 2, w - 3, h - 3, Pressed ? Lighter(Color_) : Color_, ef16);
   }
@@ -324,22 +327,22 @@ void TDButton::DrawContent(const TButtonState& State, bool Pressed) {
       Face_.DrawBitmap(gx, gy, Glyph_, isEnabled() ? ef16 : ef04);
     }
     if (hasCaption) {
-      bool shortened = false;
-      Face_.Paint([&](QPainter& Canvas) {
-        Canvas.setFont(captionFont);
-        const int depth = TextShadowDepth(Canvas);
-        if (isEnabled()) {
-          Canvas.setPen(ToQColor(clBtnText));
-          shortened = DrawTextRect(Canvas, captionRect, 2, depth, false, caption, 1);
-        } else {
-          // Engraved: the highlight one pixel down and right, the shadow colour over it.
-          Canvas.setPen(ToQColor(ButtonColors.Depth[3]));
-          DrawTextRect(Canvas, captionRect.translated(1, 1), 2, 0, false, caption, 1);
-          Canvas.setPen(ToQColor(ButtonColors.Depth[1]));
-          shortened = DrawTextRect(Canvas, captionRect, 2, 0, false, caption, 1);
-        }
-      });
-      const QString hint = shortened ? DropAmpersands(caption) : QString();
+      // The caption is rendered once for its text, font, place and colours, and laid over each
+      // face drawn; a pressed face takes it one pixel down and right with the rest.
+      const int shift = Pressed ? 1 : 0;
+      const TCaptionKey key{caption,
+                            captionFont,
+                            captionRect.translated(-shift, -shift),
+                            size(),
+                            isEnabled(),
+                            {ColorToRGB(clBtnText), ColorToRGB(ButtonColors.Depth[3]),
+                             ColorToRGB(ButtonColors.Depth[1])}};
+      if (!(key == CaptionKey_) || Caption_.isNull()) {
+        RenderCaption(key);
+        CaptionKey_ = key;
+      }
+      BlendCaption(shift);
+      const QString hint = CaptionShortened_ ? DropAmpersands(caption) : QString();
       if (toolTip() != hint)
         setToolTip(hint);
     }
@@ -380,15 +383,76 @@ void TDButton::DrawArrow(const QRect& Content, const QString& Direction, bool Ho
   }
 }
 
+void TDButton::RenderCaption(const TCaptionKey& Key) {
+  Caption_ = QImage(Key.Size, QImage::Format_ARGB32_Premultiplied);
+  Caption_.fill(Qt::transparent);
+  QPainter canvas(&Caption_);
+  canvas.setFont(Key.Font);
+  if (Key.Enabled) {
+    canvas.setPen(ToQColor(Key.Colors[0]));
+    CaptionShortened_ =
+        DrawTextRect(canvas, Key.Place, 2, TextShadowDepth(canvas), false, Key.Caption, 1);
+  } else {
+    // Engraved: the highlight one pixel down and right, the shadow colour over it.
+    canvas.setPen(ToQColor(Key.Colors[1]));
+    DrawTextRect(canvas, Key.Place.translated(1, 1), 2, 0, false, Key.Caption, 1);
+    canvas.setPen(ToQColor(Key.Colors[2]));
+    CaptionShortened_ = DrawTextRect(canvas, Key.Place, 2, 0, false, Key.Caption, 1);
+  }
+  canvas.end();
+  // Only the part with ink is laid over the face.
+  CaptionBox_ = QRect();
+  for (int y = 0; y < Caption_.height(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(Caption_.constScanLine(y));
+    for (int x = 0; x < Caption_.width(); ++x)
+      if (qAlpha(row[x]) != 0)
+        CaptionBox_ |= QRect(x, y, 1, 1);
+  }
+}
+
+void TDButton::BlendCaption(int Shift) {
+  // Source over: the caption's premultiplied colour plus what its coverage leaves of the face.
+  const QRect area =
+      CaptionBox_.translated(Shift, Shift) & QRect(0, 0, Face_.Width(), Face_.Height());
+  for (int ty = area.top(); ty <= area.bottom(); ++ty) {
+    const auto* source = reinterpret_cast<const QRgb*>(Caption_.constScanLine(ty - Shift));
+    TPixel* target = Face_.PixelAddress(0, ty);
+    for (int tx = area.left(); tx <= area.right(); ++tx) {
+      const QRgb s = source[tx - Shift];
+      const unsigned alpha = qAlpha(s);
+      if (alpha == 0)
+        continue;
+      TPixel& d = target[tx];
+      const unsigned keep = 255 - alpha;
+      const auto channel = [&](int Shift8) {
+        const unsigned dc = (d >> Shift8) & 0xFF, sc = (s >> Shift8) & 0xFF;
+        return std::min(255u, sc + (dc * keep + 127) / 255) << Shift8;
+      };
+      d = (d & 0xFF000000u) | channel(16) | channel(8) | channel(0);
+    }
+  }
+}
+
 void TDButton::DrawRoundFrame(int Inset, TColor Color) {
-  const auto rows = RoundRectRows(width() - 2 * Inset, height() - 2 * Inset, CornerDiameter());
-  const TPixel pixel = Face_.ColorToPixel(Color);
-  for (int y = 0; y < static_cast<int>(rows.size()); ++y)
-    for (int x = rows[static_cast<std::size_t>(y)].first;
-         x <= rows[static_cast<std::size_t>(y)].second; ++x)
-      if (!Inside(rows, x - 1, y) || !Inside(rows, x + 1, y) || !Inside(rows, x, y - 1) ||
-          !Inside(rows, x, y + 1))
-        Face_.SetPixel(x + Inset, y + Inset, ef16, pixel);
+  const int w = width() - 2 * Inset, h = height() - 2 * Inset;
+  const auto rows = RoundRectRows(w, h, CornerDiameter());
+  // The outline: every pixel of the shape with a neighbour outside it, drawn as row spans.
+  for (int y = 0; y < h; ++y) {
+    const auto [first, last] = rows[static_cast<std::size_t>(y)];
+    if (first > last)
+      continue;
+    const int ty = y + Inset;
+    if (y == 0 || y == h - 1) {
+      Face_.DrawLine(first + Inset, ty, last + Inset, ty, Color, ef16);
+      continue;
+    }
+    const auto& above = rows[static_cast<std::size_t>(y - 1)];
+    const auto& below = rows[static_cast<std::size_t>(y + 1)];
+    const int leftEnd = std::max(first, std::max(above.first, below.first) - 1);
+    const int rightStart = std::min(last, std::min(above.second, below.second) + 1);
+    Face_.DrawLine(first + Inset, ty, leftEnd + Inset, ty, Color, ef16);
+    Face_.DrawLine(rightStart + Inset, ty, last + Inset, ty, Color, ef16);
+  }
 }
 
 void TDButton::DrawEdges(bool Pressed) {
@@ -416,9 +480,16 @@ bool TDButton::event(QEvent* Event) {
 }
 
 void TDButton::paintEvent(QPaintEvent* /*Event*/) {
-  // A paint must always end with a picture: what the drawing raises is logged.
+  // The face is drawn again only when something it shows has changed; a paint must always end
+  // with a picture, so what the drawing raises is logged.
   try {
-    DrawFace(CurrentState());
+    const TFaceKey key{CurrentState(), text(), WindowBackgroundTexture()};
+    if (!FaceValid_ || !(key == FaceKey_) || Face_.Width() != width() ||
+        Face_.Height() != height()) {
+      DrawFace(key.State);
+      FaceKey_ = key;
+      FaceValid_ = true;
+    }
   } catch (const std::exception& error) {
     ReportException(error, "TDButton");
   }
@@ -432,6 +503,7 @@ void TDButton::paintEvent(QPaintEvent* /*Event*/) {
 void TDButton::resizeEvent(QResizeEvent* Event) {
   QPushButton::resizeEvent(Event);
   UpdateRegion();
+  FaceValid_ = false;
 }
 
 void TDButton::changeEvent(QEvent* Event) {
@@ -439,12 +511,12 @@ void TDButton::changeEvent(QEvent* Event) {
   switch (Event->type()) {
   case QEvent::ApplicationPaletteChange:
     InitializeButtonColors();
-    update();
+    Repaint();
     break;
   case QEvent::FontChange:
   case QEvent::EnabledChange:
   case QEvent::PaletteChange:
-    update();
+    Repaint();
     break;
   default:
     break;
@@ -454,11 +526,11 @@ void TDButton::changeEvent(QEvent* Event) {
 void TDButton::enterEvent(QEnterEvent* Event) {
   QPushButton::enterEvent(Event);
   MouseInside_ = true;
-  update();
+  Repaint();
 }
 
 void TDButton::leaveEvent(QEvent* Event) {
   QPushButton::leaveEvent(Event);
   MouseInside_ = false;
-  update();
+  Repaint();
 }

@@ -14,6 +14,8 @@
 
 #include "ui/uDBitmap.h"
 
+#include <QFont>
+#include <QImage>
 #include <QPushButton>
 #include <QRegion>
 #include <algorithm>
@@ -78,6 +80,8 @@ struct TButtonState {
   bool Focused = false;     // has the keyboard focus
   bool DefaultNow = false;  // the button Enter presses now
   bool MouseInside = false; // the mouse is over it
+
+  bool operator==(const TButtonState&) const = default;
 };
 
 class TDButton : public QPushButton {
@@ -144,9 +148,11 @@ class TDButton : public QPushButton {
   // The glyph file: GraphDir + "Images/" + the name in words (NameToCaption) + ".png".
   QString GlyphFileName() const;
 
-  // Draws the face for the platform's State as a paint does, without showing it: the sound of a
-  // changed pressed state, the glyph on first use, and the picture in Face. With AutoChange, a
-  // state that shows neither Down nor the state sounded last leaves the last picture as it is.
+  // Draws the face for the platform's State, without showing it: the sound of a changed pressed
+  // state, the glyph on first use, and the picture in Face. With AutoChange, a state that shows
+  // neither Down nor the state sounded last leaves the last picture as it is. A paint calls it
+  // only when the states, the caption, the texture option or a property changed since the last
+  // face; otherwise it shows the last face again.
   void DrawFace(const TButtonState& State);
   // The states that the next paint draws.
   TButtonState CurrentState() const;
@@ -174,6 +180,31 @@ class TDButton : public QPushButton {
   void DrawArrow(const QRect& Content, const QString& Direction, bool Hover);
   void DrawEdges(bool Pressed);
   void DrawRoundFrame(int Inset, TColor Color);
+  // Draws the face anew at the next paint.
+  void Repaint();
+
+  // What the caption's picture depends on.
+  struct TCaptionKey {
+    QString Caption;
+    QFont Font;
+    QRect Place;
+    QSize Size;
+    bool Enabled = true;
+    TColor Colors[3] = {}; // the text, and the highlight and shadow of disabled text
+    bool operator==(const TCaptionKey&) const = default;
+  };
+  // Renders the caption for Key into Caption_, transparent around it.
+  void RenderCaption(const TCaptionKey& Key);
+  // Lays Caption_ over the face, Shift pixels down and right.
+  void BlendCaption(int Shift);
+
+  // What the face shows besides the properties, whose setters call Repaint.
+  struct TFaceKey {
+    TButtonState State;
+    QString Caption;
+    bool Texture = false;
+    bool operator==(const TFaceKey&) const = default;
+  };
 
   bool AutoChange_ = false;
   TColor Color_ = clBtnFace;
@@ -191,5 +222,13 @@ class TDButton : public QPushButton {
   bool MouseInside_ = false;
   bool LastSounded_ = false;
   bool Created_ = false;
+  bool FaceValid_ = false;
+  TFaceKey FaceKey_;
+  QImage Caption_;     // premultiplied
+  QRect CaptionBox_;   // where Caption_ has ink
+  TDBitmap FaceShade_; // the shaded face inside the edges
+  TColor FaceShadeColor_ = clNone;
+  TCaptionKey CaptionKey_;
+  bool CaptionShortened_ = false;
   std::unique_ptr<QShortcut> CancelKey_;
 };
