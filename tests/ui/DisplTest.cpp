@@ -278,7 +278,7 @@ TEST(TDisplLayout, ACommaHangsBelowTheCellBeforeIt) {
   EXPECT_EQ(ColorAt(bitmap, 15, 19), Unlit);
 }
 
-TEST(TDisplLayout, ThickSegmentsMeetInMitres) {
+TEST(TDisplLayout, ThickSegmentsHavePointedEnds) {
   TDispl displ = ProbeDispl();
   displ.SetSizeT(2);
   displ.SetFormat("8");
@@ -290,11 +290,27 @@ TEST(TDisplLayout, ThickSegmentsMeetInMitres) {
     TColor Expected;
   };
   const TCase cases[] = {
-      {2, 0, Lit},    {11, 0, Lit}, {2, 1, Black},  {3, 1, Lit},    {10, 1, Lit},
-      {11, 1, Black}, {0, 2, Lit},  {1, 2, Black},  {1, 3, Lit},    {1, 6, Lit},
-      {1, 7, Black},  {7, 9, Lit},  {7, 10, Lit},   {2, 10, Black}, // the middle bar's second line
-                                                                    // lies below
-      {12, 3, Lit},   {13, 7, Lit}, {12, 7, Black},
+      // The top bar: its second line is one pixel shorter at each end.
+      {2, 0, Lit},
+      {11, 0, Lit},
+      {2, 1, Black},
+      {3, 1, Lit},
+      {10, 1, Lit},
+      {11, 1, Black},
+      // The upper-left vertical likewise.
+      {0, 2, Lit},
+      {1, 2, Black},
+      {1, 3, Lit},
+      {1, 6, Lit},
+      {1, 7, Black},
+      // The middle bar's second line lies below its base line.
+      {7, 9, Lit},
+      {7, 10, Lit},
+      {2, 10, Black},
+      // The upper-right vertical's second line lies left of the edge.
+      {12, 3, Lit},
+      {13, 7, Lit},
+      {12, 7, Black},
   };
   for (const TCase& c : cases)
     EXPECT_EQ(ColorAt(bitmap, c.X, c.Y), c.Expected) << c.X << ", " << c.Y;
