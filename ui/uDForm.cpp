@@ -263,6 +263,9 @@ void TDForm::GetCenterPosition(int& Left, int& Top) const {
 }
 
 void TDForm::KeepInWorkArea() {
+  // A form placed inside another window keeps the place its owner gives it.
+  if (!isWindow())
+    return;
   const QRect frame = frameGeometry();
   const QScreen* screen = NearestScreen(frame);
   if (!screen)

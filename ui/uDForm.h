@@ -160,7 +160,8 @@ class TDForm : public QDialog {
   // form), or else in the work area of its monitor.
   void GetCenterPosition(int& Left, int& Top) const;
   // Moves the form into the work area of its monitor: right and bottom edges first, then left and
-  // top, so that the top-left corner wins when the form is the larger.
+  // top, so that the top-left corner wins when the form is the larger. A form inside another
+  // window stays where it is.
   void KeepInWorkArea();
   // What the form does when its size changes to Width x Height: nothing while hidden or for a zero
   // side; otherwise it rebuilds the back bitmap as needed and repaints.

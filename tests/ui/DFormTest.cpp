@@ -378,6 +378,16 @@ TEST(TDFormPlacement, KeepInWorkAreaMovesRightAndBottomFirstThenLeftAndTop) {
   }
 }
 
+TEST(TDFormPlacement, AFormInsideAnotherWindowKeepsItsPlace) {
+  QWidget window;
+  window.resize(4000, 3000);
+  TDForm inner(&window);
+  inner.setWindowFlags(Qt::Widget);
+  inner.setGeometry(3000, 2500, 100, 50);
+  inner.KeepInWorkArea();
+  EXPECT_EQ(inner.geometry(), QRect(3000, 2500, 100, 50));
+}
+
 TEST(TDFormPlacement, CentresInTheWorkAreaWithoutAnotherActiveForm) {
   const QRect work = WorkArea();
   TDForm form;
