@@ -2,6 +2,7 @@
 
 #include "app/uModuleList_p.h"
 #include "ui/uDBitmap.h"
+#include "ui/uDButton.h"
 #include "ui/uDesktopColors.h"
 #include "ui/uMsgBox.h"
 
@@ -14,6 +15,10 @@ constexpr TModule Modules[] = {
     // The dialog of every report; installing it shows what was reported during start-up, before
     // the main form appears.
     {InstallMessageBox, RemoveMessageBox},
+    // The buttons' 3-D and frame colours, from the desktop's colours, and their press and release
+    // sounds.
+    {InitializeButtonColors, nullptr},
+    {InstallButtonSounds, RemoveButtonSounds},
     // The bitmap layer keeps its background texture until the application goes.
     {nullptr, FinalizeDBitmap},
 };

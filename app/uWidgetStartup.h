@@ -5,8 +5,9 @@
 // and end after this one.
 
 // Starts the widget layer's modules in order: the desktop's colours, the message dialog (which
-// shows the reports kept since the first stage began), and the bitmap layer. When one fails, the
-// modules started before it are shut down again and the exception passes to the caller.
+// shows the reports kept since the first stage began), the buttons' colours, and the bitmap
+// layer. When one fails, the modules started before it are shut down again and the exception
+// passes to the caller.
 void InitializeWidgetFramework();
 // Shuts the started widget modules down in reverse order; does nothing when none is started.
 void FinalizeWidgetFramework();

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QString>
 #include <QTabWidget>
+#include <QVariant>
 #include <QWidget>
 #include <set>
 #include <string>
@@ -115,6 +116,10 @@ void TTranslation::Component(QWidget* Widget) {
     for (int i = 0; i < tabs->count(); ++i)
       Apply(tabs->tabText(i), [tabs, i](const QString& Text) { tabs->setTabText(i, Text); });
   }
+  // The framework's own controls publish their text as the property "Caption".
+  if (const QVariant caption = Widget->property("Caption"); caption.typeId() == QMetaType::QString)
+    Apply(caption.toString(),
+          [Widget](const QString& Text) { Widget->setProperty("Caption", Text); });
   // A container: what it holds belongs to the form too.
   Children(Widget);
 }

@@ -9,8 +9,9 @@ class QWidget;
 
 // Translates Form and everything in it: the form's title (unless the form is named "fMain"),
 // then, depth first in creation order, every widget's tool tip; the text of labels, buttons and
-// menu items (TranslateMenu), the label of each labelled edit, the titles of tab pages and the
-// items of combo boxes (the selected item stays selected). A window inside the form is
+// menu items (TranslateMenu), the label of each labelled edit, the titles of tab pages, the
+// items of combo boxes (the selected item stays selected) and the property "Caption" of the
+// framework's controls. A window inside the form is
 // translated as a form of its own. Each text is translated once.
 void TranslateComponents(QWidget* Form);
 

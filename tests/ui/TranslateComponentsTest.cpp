@@ -1,7 +1,8 @@
 #include "env/EnvTestSupport.h"
 #include "env/uDictionary.h"
-#include "ui/uTranslateComponents.h"
+#include "ui/uDLabel.h"
 #include "ui/uLabeledEdit.h"
+#include "ui/uTranslateComponents.h"
 
 #include <gtest/gtest.h>
 
@@ -55,6 +56,7 @@ TEST_F(TTranslateComponentsTest, EveryKindOfTextOfAFormIsTranslatedOnce) {
   dialog->setObjectName("fMain"); // the main form keeps its title
   dialog->setWindowTitle("Form");
   auto* dialogButton = new QPushButton("Open", dialog);
+  auto* framework = new TDLabel(&form, "LabelProbe", "Close");
 
   TranslateComponents(&form);
 
@@ -72,6 +74,7 @@ TEST_F(TTranslateComponentsTest, EveryKindOfTextOfAFormIsTranslatedOnce) {
   EXPECT_EQ(once->text(), "Once more");
   EXPECT_EQ(dialog->windowTitle(), "Form");
   EXPECT_EQ(dialogButton->text(), "Ouvrir");
+  EXPECT_EQ(framework->Caption(), "Fermer");
 }
 
 TEST_F(TTranslateComponentsTest, AMenuThatHoldsItselfEndsTheRecursion) {
