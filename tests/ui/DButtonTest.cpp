@@ -531,13 +531,16 @@ TEST(ButtonSounds, TheWidgetStartUpPlaysTheRegisteredSounds) {
   std::ofstream(wave, std::ios::binary)
       << Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 16)) + Chunk("data", Le16(1000)));
   TSound& up = FrameworkSounds()[static_cast<std::size_t>(down + 1)];
+  // A wave is loaded once a sound; an earlier press may have loaded (nothing) already.
   const std::string saved = std::exchange(up.FileName, wave);
+  up.Wave.reset();
   TRecordingPlayer player;
   const TButtonSound installed = SetButtonSound({});
   SetButtonSound(installed);
   ASSERT_TRUE(installed);
   installed("BUp", 50, 100);
   up.FileName = saved;
+  up.Wave.reset();
   EXPECT_EQ(player.Calls, (std::vector<std::string>{"stop", "image 48"}));
 }
 
