@@ -82,8 +82,6 @@ TExpressionCompleter::TExpressionCompleter(QLineEdit* Edit)
   connect(Edit_, &QLineEdit::cursorPositionChanged, this,
           [this] { Guarded([&] { Update(false); }); });
   Edit_->installEventFilter(this);
-  if (QWidget* window = Edit_->window(); window != Edit_)
-    window->installEventFilter(this);
 }
 
 bool TExpressionCompleter::IsPopupVisible() const {
@@ -207,6 +205,13 @@ void TExpressionCompleter::Update(bool MayOpen) {
   }
   Start_ = name->Start;
   End_ = name->End;
+  // The field's window is watched from the list's first showing, when the field has its place.
+  if (QWidget* window = Edit_->window(); window != Edit_ && window != Window_) {
+    if (Window_)
+      Window_->removeEventFilter(this);
+    Window_ = window;
+    Window_->installEventFilter(this);
+  }
   Fill();
   Place();
   Popup_->show();

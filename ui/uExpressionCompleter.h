@@ -13,6 +13,7 @@
 #include "expr/functions/uFunctionHelp.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <vector>
 
@@ -56,7 +57,8 @@ class TExpressionCompleter : public QObject {
   bool HandleKey(int Key, Qt::KeyboardModifiers Modifiers);
 
   QLineEdit* Edit_;
-  QTreeWidget* Popup_; // a window owned by the field
+  QTreeWidget* Popup_;       // a window owned by the field
+  QPointer<QWidget> Window_; // the field's window, watched for moves while the list is open
   std::vector<TFunctionHelp> Matches_;
   int Start_ = 0; // the name's characters in the field
   int End_ = 0;

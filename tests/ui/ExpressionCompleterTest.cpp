@@ -182,6 +182,14 @@ TEST_F(TCompletion, TheListTakesNoFocusAndLosingTheFocusClosesIt) {
   EXPECT_FALSE(Completer->IsPopupVisible());
 }
 
+TEST_F(TCompletion, MovingTheWindowClosesTheList) {
+  Type("sq");
+  ASSERT_TRUE(Completer->IsPopupVisible());
+  Window.move(Window.pos() + QPoint(40, 0));
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(Completer->IsPopupVisible()) << "the list would be left behind";
+}
+
 TEST_F(TCompletion, AClickOnARowInsertsIt) {
   Type("sq");
   QTreeWidget* popup = Completer->Popup();
