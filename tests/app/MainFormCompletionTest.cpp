@@ -92,15 +92,4 @@ TEST_F(TMainFormCompletion, EveryFieldCompletesAndReadsTheInsertedConstant) {
   }
 }
 
-TEST_F(TMainFormCompletion, EscapeClosesTheListAndTheValueStays) {
-  Type(Form->EditHeight, "2*ab");
-  TExpressionCompleter* completer = ExpressionCompleter(Form->EditHeight);
-  EXPECT_EQ(completer->Offered(), QStringList({"abs"}));
-  QTest::keyClick(Form->EditHeight, Qt::Key_Escape);
-  EXPECT_FALSE(completer->IsPopupVisible());
-  EXPECT_EQ(Form->EditHeight->text(), QString("2*ab"));
-  EXPECT_EQ(Form->HeightValue, 0) << "2 times a missing operand";
-  EXPECT_EQ(Form->EditHeight->toolTip(), QString("[Error] (1, 3..5): Undeclared identifier 'ab'"));
-}
-
 } // namespace

@@ -114,19 +114,4 @@ TEST(ManPages, DescribeExactlyTheOptionsOfTheHelp) {
   }
 }
 
-TEST(ManPages, ReadTheOptionsOfAHelpAndAPage) {
-  EXPECT_EQ(HelpOptions("Options:\n"
-                        "  -h, --help     Shows this.\n"
-                        "  --min X        lowest value\n"
-                        "                 --max is not here\n"
-                        "  --             end\n"),
-            (std::set<std::string>{"-h", "--help", "--min", "--"}));
-  EXPECT_EQ(PageOptions(".SH SYNOPSIS\n.TP\n.B \\-\\-ignored\n"
-                        ".SH OPTIONS\n.TP\n.BR \\-h \", \" \\-\\-help\nShows.\n"
-                        ".TP\n.BI \\-\\-min \" X\"\nLowest. Not \\-\\-this.\n"
-                        ".IP\n.BI \\-\\-min= X\\fR;\n"
-                        ".SH SEE ALSO\n.TP\n.B \\-\\-other\n"),
-            (std::set<std::string>{"-h", "--help", "--min"}));
-}
-
 } // namespace

@@ -130,32 +130,35 @@ TEST_F(TCompletion, TheWholeNameAroundTheCursorIsReplaced) {
   }
 }
 
-TEST_F(TCompletion, EscapeClosesTheListAndKeepsTheText) {
-  Type("sq");
-  QTest::keyClick(Edit, Qt::Key_Escape);
-  EXPECT_FALSE(Completer->IsPopupVisible());
-  EXPECT_EQ(Edit->text(), QString("sq"));
-  QTest::keyClick(Edit, Qt::Key_R);
-  EXPECT_EQ(Completer->Offered(), QStringList({"sqr", "sqrt"})) << "typing on opens it again";
-}
-
-TEST_F(TCompletion, TypingOnFiltersAndErasingBelowTwoLettersCloses) {
-  Type("sq");
-  EXPECT_EQ(Completer->Offered().size(), 2);
-  QTest::keyClick(Edit, Qt::Key_R);
-  QTest::keyClick(Edit, Qt::Key_T);
-  EXPECT_EQ(Completer->Offered(), QStringList({"sqrt"}));
-  QTest::keyClick(Edit, Qt::Key_Backspace);
-  EXPECT_EQ(Completer->Offered(), QStringList({"sqr", "sqrt"}));
-  QTest::keyClick(Edit, Qt::Key_Backspace);
-  QTest::keyClick(Edit, Qt::Key_Backspace);
-  EXPECT_FALSE(Completer->IsPopupVisible());
-}
-
-TEST_F(TCompletion, TheCursorLeavingTheNameClosesTheList) {
-  Type("1+sq");
-  QTest::keyClick(Edit, Qt::Key_Home);
-  EXPECT_FALSE(Completer->IsPopupVisible());
+TEST_F(TCompletion, TypingFiltersAndEscapeErasingOrLeavingTheNameClose) {
+  // Each step types Typed, or presses Key when Typed is empty; then the list offers Offered
+  // (closed when empty) and the field holds Text.
+  const struct {
+    QString Typed;
+    Qt::Key Key;
+    QStringList Offered;
+    QString Text;
+  } steps[] = {
+      {"sq", {}, {"sqr", "sqrt"}, "sq"},
+      {"rt", {}, {"sqrt"}, "sqrt"},
+      {"", Qt::Key_Backspace, {"sqr", "sqrt"}, "sqr"},
+      {"", Qt::Key_Escape, {}, "sqr"},
+      {"", Qt::Key_Backspace, {"sqr", "sqrt"}, "sq"},
+      {"", Qt::Key_Backspace, {}, "s"},
+      {"q", {}, {"sqr", "sqrt"}, "sq"},
+      {"", Qt::Key_Home, {}, "sq"},
+  };
+  Edit->clear();
+  for (const auto& step : steps) {
+    const std::string what =
+        step.Typed.isEmpty() ? QTest::toString(step.Key) : step.Typed.toStdString();
+    if (step.Typed.isEmpty())
+      QTest::keyClick(Edit, step.Key);
+    else
+      QTest::keyClicks(Edit, step.Typed);
+    EXPECT_EQ(Completer->Offered(), step.Offered) << what;
+    EXPECT_EQ(Edit->text(), step.Text) << what;
+  }
 }
 
 TEST_F(TCompletion, UpDownAndPageKeysChooseWithinTheList) {
@@ -203,22 +206,6 @@ TEST_F(TCompletion, TextSetByTheProgramOpensNothing) {
   Edit->setText("sq");
   Edit->setCursorPosition(2);
   EXPECT_FALSE(Completer->IsPopupVisible());
-}
-
-TEST_F(TCompletion, TheListOpensBelowTheField) {
-  Type("sq");
-  const QRect popup = Completer->Popup()->geometry();
-  const QRect field(Edit->mapToGlobal(QPoint(0, 0)), Edit->size());
-  EXPECT_EQ(popup.top(), field.bottom() + 1);
-  EXPECT_GE(popup.left(), field.left());
-  EXPECT_GE(popup.width(), field.width());
-  EXPECT_EQ(Completer->Popup()->topLevelItemCount(), 2);
-}
-
-TEST_F(TCompletion, InstallingTwiceKeepsOneCompleter) {
-  EXPECT_EQ(InstallExpressionCompleter(Edit), Completer);
-  EXPECT_EQ(ExpressionCompleter(Edit), Completer);
-  EXPECT_EQ(ExpressionCompleter(Other), nullptr);
 }
 
 TEST(InsertFunction, InsertsAtTheCursorOrInPlaceOfTheSelection) {
