@@ -161,6 +161,8 @@ void TfFunctionReference::Filter(const QString& Text) {
     List_->setCurrentItem(nullptr);
   else if (std::find(shown.begin(), shown.end(), current) == shown.end())
     List_->setCurrentItem(shown.front());
+  if (List_->currentItem())
+    List_->scrollToItem(List_->currentItem());
   ShowDetails();
 }
 

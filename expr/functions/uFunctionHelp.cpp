@@ -196,7 +196,13 @@ std::string LinkTitle(std::string_view Link) {
 
 std::string Summary(std::string_view Description) {
   const std::string text = DescriptionText(Description);
-  if (!text.empty())
-    return std::string(FirstSentence(text));
-  return LinkTitle(ReferenceLink(Description));
+  // A list of parameter names at the start belongs to the call; the line tells what the rest
+  // says, or what the link names.
+  std::string_view rest = text;
+  if (!ParameterNames(rest).empty())
+    rest = Trimmed(rest.substr(rest.find(')') + 1));
+  if (!rest.empty())
+    return std::string(FirstSentence(rest));
+  const std::string_view link = ReferenceLink(Description);
+  return link.empty() ? std::string(FirstSentence(text)) : LinkTitle(link);
 }

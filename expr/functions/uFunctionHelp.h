@@ -53,6 +53,8 @@ std::string_view FirstSentence(std::string_view Text);
 // "#" section after ": ". "https://en.wikipedia.org/wiki/Bitwise_operation#NOT" gives
 // "Bitwise operation: NOT". Empty for an empty link.
 std::string LinkTitle(std::string_view Link);
-// One line about a function: the first sentence of its description's text, or, when the
-// description is a link alone, the title of the linked page; empty for an empty description.
+// One line about a function: the first sentence of its description's text after a list of
+// parameter names that begins it ("(Base;Exponent)", which the call shows already), or, when
+// nothing else is left, the title of the linked page; the list itself when there is no link
+// either. Empty for an empty description.
 std::string Summary(std::string_view Description);

@@ -84,7 +84,7 @@ TEST_F(TCompletion, EachRowIsACallWithTheFirstSentenceOfItsDescription) {
   Type("elo");
   EXPECT_EQ(Rows().first(), "Elo(x; y; \u2026) | Probably Elo difference for result <0..1>.");
   Type("po");
-  EXPECT_EQ(Rows(), QStringList({"power(Base; Exponent) | (Base;Exponent)"}));
+  EXPECT_EQ(Rows(), QStringList({"power(Base; Exponent) | Exponentiation"}));
 }
 
 TEST_F(TCompletion, TabInsertsTheChosenNameWithABracket) {
