@@ -2,10 +2,10 @@
 
 // Completion of function and constant names in an expression field. Once the name before the
 // cursor has two characters, a list below it offers the registered names that begin with them
-// (ignoring case), each as a call ("Max(x; y; …)", "PI") with the first sentence of its
-// description. Typing on filters the list; Up, Down, Page Up and Page Down choose; Tab, Enter or
-// a click puts the chosen name in place of the one typed, with "(" when it takes arguments (or
-// steps over a bracket that follows already); Escape closes the list.
+// (ignoring case), each as a call ("Max(x; y; …)", "PI") with its line of help (Summary: the
+// first sentence of its description). Typing on filters the list; Up, Down, Page Up and Page
+// Down choose; Tab, Enter or a click puts the chosen name in place of the one typed, with "("
+// when it takes arguments (or steps over a bracket that follows already); Escape closes it.
 //
 // The list never changes the text by itself, so the field reads what was typed and nothing else.
 // It takes no keyboard focus: every key goes to the field, which hands the list's keys over.
