@@ -1,11 +1,15 @@
 // dexpr reads expressions exactly as a field of the calculator does, for scripts, tests and a
 // terminal: each argument, or each line of standard input, is read as one value. Standard output
 // gets one line per expression, so results line up with the input; the messages found while
-// reading go to standard error.
+// reading go to standard error. At a terminal, with no expression arguments, it asks for one
+// line after another, with line editing, history and completion (uLineEditor), and marks each
+// message's columns under the line.
 
+#include "app/uLineEditor.h"
 #include "app/uStartup.h"
 #include "env/uProjectInfo.h"
 #include "expr/functions/uNamespace.h"
+#include "expr/uCaretLine.h"
 #include "expr/uDParser.h"
 #include "expr/uInputFormat.h"
 #include "expr/uParserMsg.h"
@@ -17,6 +21,7 @@
 
 #include <stdio.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -66,6 +71,12 @@ constexpr std::string_view Help =
     "well-formed UTF-8 (overlong forms, surrogates, code points above U+10FFFF, cut or stray\n"
     "bytes) read as Latin-1 characters, one byte each.\n"
     "\n"
+    "Interactive use: with no EXPRESSION and a terminal on both standard input and standard\n"
+    "output, dexpr asks with the prompt 'dexpr> ' and offers line editing, Tab completion of\n"
+    "function names and a history kept across runs in $XDG_STATE_HOME/dexpr/history (or\n"
+    "~/.local/state/dexpr/history). Each message is shown under the line with a caret line\n"
+    "marking its columns, then the value; Ctrl+D ends.\n"
+    "\n"
     "Output: one line on standard output per expression: its value, or an empty line when a\n"
     "floating-point error leaves none. Messages and errors go to standard error; when the\n"
     "expressions come from standard input or from more than one argument, each of their lines\n"
@@ -75,6 +86,9 @@ constexpr std::string_view Help =
     "Exit status: 0 no message, 1 some message, 3 a floating-point error (the worst of these\n"
     "wins), 2 a usage error, 4 the program ended early: a write failed, memory ran out or the\n"
     "framework could not start; the reason follows 'dexpr: ' on standard error.\n";
+
+// What an interactive session asks with.
+constexpr std::string_view Prompt = "dexpr> ";
 
 enum TExitCode {
   ecClean = 0,
@@ -270,27 +284,96 @@ void ListFunctions() {
   });
 }
 
+// What reading one expression gave.
+struct TReading {
+  std::optional<long double> Value; // none after a floating-point error
+  std::string FloatError;           // that error's message
+  TParserMessages Messages;
+};
+
+TReading Read(std::string_view expression, const TOptions& options) {
+  TReading reading;
+  try {
+    reading.Value = StrToValE(Utf8ToLatin1(expression), !options.FixedFormat, &reading.Messages,
+                              options.Min, options.Default, options.Max);
+  } catch (const EMathError& error) {
+    reading.FloatError = error.what();
+  }
+  return reading;
+}
+
+// The value as dexpr writes it, UTF-8 and without line end.
+std::string ValueText(long double value) {
+  return Latin1ToUtf8(FloatToStr(value, LocaleSeparatorLatin1(DecimalSep)));
+}
+
+TExitCode ExitCodeOf(const TReading& reading) {
+  return !reading.Value ? ecFloatError : reading.Messages.Count() > 0 ? ecMessages : ecClean;
+}
+
 // Reads one expression: writes its value line to standard output and sends it on, then writes
 // the floating-point error and the messages to standard error, each line after Prefix. Returns
 // the expression's exit code.
 TExitCode ReadExpression(std::string_view expression, const std::string& prefix,
                          const TOptions& options) {
-  TParserMessages messages;
+  const TReading reading = Read(expression, options);
   std::string errors;
-  std::optional<long double> value;
-  try {
-    value = StrToValE(Utf8ToLatin1(expression), !options.FixedFormat, &messages, options.Min,
-                      options.Default, options.Max);
-  } catch (const EMathError& error) {
-    errors = prefix + error.what() + '\n';
-  }
-  WriteOutput(value ? Latin1ToUtf8(FloatToStr(*value, LocaleSeparatorLatin1(DecimalSep))) + '\n'
-                    : "\n");
+  if (!reading.Value)
+    errors = prefix + reading.FloatError + '\n';
+  WriteOutput(reading.Value ? ValueText(*reading.Value) + '\n' : "\n");
   FlushOutput();
-  for (const TParserMessage& message : messages)
+  for (const TParserMessage& message : reading.Messages)
     errors += prefix + MessageText(message) + '\n';
   WriteError(errors);
-  return !value ? ecFloatError : messages.Count() > 0 ? ecMessages : ecClean;
+  return ExitCodeOf(reading);
+}
+
+// Reads expressions typed on a terminal, with line editing, history and completion. Each message
+// is shown under the line with a caret line that marks its columns, as compilers show them (a
+// second message repeats the line above its caret line); the value, or the floating-point error,
+// follows. Blank lines are skipped.
+TExitCode ReadInteractively(const TOptions& options) {
+  TLineEditor editor(std::string(Prompt), TLineEditor::DefaultHistoryFile(), !options.FixedFormat);
+  if (!editor.HistoryProblem().empty())
+    WriteError("dexpr: history not kept: " + editor.HistoryProblem() + '\n');
+  // The prompt's width of blanks puts a caret line under the line as typed after the prompt.
+  const std::string indent(Prompt.size(), ' ');
+  TExitCode worst = ecClean;
+  while (std::optional<std::string> line = editor.ReadLine()) {
+    if (line->find_first_not_of(" \t") == std::string::npos)
+      continue;
+    const TReading reading = Read(*line, options);
+    const std::string latin1 = Utf8ToLatin1(*line);
+    std::string errors;
+    bool lineAbove = true;
+    for (const TParserMessage& message : reading.Messages) {
+      if (message.Line == 0) {
+        if (!lineAbove)
+          errors += indent + *line + '\n';
+        errors += indent + CaretLine(latin1, message.StartColumn, message.EndColumn) + '\n';
+      }
+      errors += MessageText(message) + '\n';
+      lineAbove = false;
+    }
+    if (!reading.Value)
+      errors += reading.FloatError + '\n';
+    FlushOutput();
+    WriteError(errors);
+    if (reading.Value) {
+      WriteOutput(ValueText(*reading.Value) + '\n');
+      FlushOutput();
+    }
+    worst = std::max(worst, ExitCodeOf(reading));
+  }
+  // Ctrl+D leaves the cursor after the prompt; the shell's prompt goes on a line of its own.
+  WriteOutput("\n");
+  return worst;
+}
+
+// Whether dexpr talks to a person: no expression arguments, and a terminal on both standard
+// input and standard output.
+bool Interactive(const TOptions& options) {
+  return !options.FromArguments && isatty(STDIN_FILENO) == 1 && isatty(STDOUT_FILENO) == 1;
 }
 
 // Reads every expression of the arguments or of standard input; returns the worst exit code.
@@ -304,6 +387,8 @@ TExitCode ReadExpressions(const TOptions& options) {
     }
     return worst;
   }
+  if (Interactive(options))
+    return ReadInteractively(options);
   TLineReader reader;
   std::size_t number = 0;
   while (std::optional<std::string_view> line = reader.Next())

@@ -11,6 +11,7 @@
 #include "ui/uDEdit.h"
 #include "ui/uDesktopColors.h"
 #include "ui/uExceptionBox.h"
+#include "ui/uExpressionHelp.h"
 #include "ui/uLabeledEdit.h"
 
 #include <QAction>
@@ -74,6 +75,8 @@ TfMain::TfMain(QWidget* Parent)
     field.Edit->EditLabel()->setText(field.Caption);
     field.Edit->SetBounds(field.Left, FieldTop, FieldWidth, FieldHeight);
     field.Edit->setText(field.Text);
+    // Completion of function names and the function reference; neither changes what is read.
+    InstallExpressionHelp(field.Edit);
   }
   // Ctrl+Q closes the window and so ends the program, as in every desktop program.
   auto* quit = new QAction(this); // owned by the window

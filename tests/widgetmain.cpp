@@ -17,10 +17,13 @@ namespace {
 
 QtMessageHandler QtDefaultHandler = nullptr;
 
-// Drops the offscreen platform's note that it cannot pass size hints on, which every dialog
-// shown would print; every other message goes on as Qt prints it.
+// Drops the offscreen platform's notes that it cannot pass size hints on, raise a window or grab
+// the keyboard, which every dialog, list and menu shown would print; every other message goes on
+// as Qt prints it.
 void QuietOffscreenNotes(QtMsgType Type, const QMessageLogContext& Context, const QString& Text) {
-  if (Text == QLatin1String("This plugin does not support propagateSizeHints()"))
+  if (Text == QLatin1String("This plugin does not support propagateSizeHints()") ||
+      Text == QLatin1String("This plugin does not support raise()") ||
+      Text == QLatin1String("This plugin does not support grabbing the keyboard"))
     return;
   if (QtDefaultHandler)
     QtDefaultHandler(Type, Context, Text);

@@ -1,6 +1,6 @@
 cmake_minimum_required(VERSION 3.25)
-# Installs the build into a fresh prefix and checks that the programs, the desktop entry and the
-# icon land where a Linux desktop finds them.
+# Installs the build into a fresh prefix and checks that the programs, the desktop entry, the icon
+# and the manual pages land where a Linux desktop finds them.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -8,7 +8,7 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 foreach(path bin/bmi bin/dexpr share/applications/bmi.desktop
-             share/icons/hicolor/scalable/apps/bmi.svg)
+             share/icons/hicolor/scalable/apps/bmi.svg share/man/man1/bmi.1 share/man/man1/dexpr.1)
   if(NOT EXISTS "${PREFIX}/${path}")
     message(FATAL_ERROR "not installed: ${path}")
   endif()
