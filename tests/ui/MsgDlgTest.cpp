@@ -413,4 +413,58 @@ TEST_F(TMsgDlgTest, ClickingTheTimeLeftStopsTheTimer) {
   EXPECT_EQ(Ask("Stay", {"OK"}), 0);
 }
 
+// Many answers widen the dialog rather than lay their buttons over the two on the left.
+TEST_F(TMsgDlgTest, TheAnswerButtonsStayClearOfTheButtonsOnTheLeft) {
+  int exitRight = 0, firstAnswer = 0, lastRight = 0, width = 0;
+  const TDialogDriver driver([&](TfMsgDlg& dialog) {
+    exitRight = dialog.ButtonExit->geometry().right();
+    firstAnswer = dialog.AnswerButtons.front()->x();
+    lastRight = dialog.AnswerButtons.back()->geometry().right();
+    width = dialog.width();
+    Answer(4)(dialog);
+  });
+  EXPECT_EQ(Ask("Reload?", {"&Yes", "Yes to &All", "&No", "N&o to All", "Cancel"}, mlConfirmation),
+            4);
+  EXPECT_GT(firstAnswer, exitRight);
+  EXPECT_LT(lastRight, width);
+}
+
+TEST_F(TMsgDlgTest, PlaysTheLevelsSoundOnceAsItOpens) {
+  const struct {
+    TMessageLevel Level;
+    const char* Sound;
+  } cases[] = {{mlError, "theme dialog-error"},
+               {mlWarning, "theme dialog-warning"},
+               {mlConfirmation, "theme dialog-question"},
+               {mlNone, nullptr}};
+  for (const auto& c : cases) {
+    Player.Calls.clear();
+    const TDialogDriver driver(Answer(0));
+    EXPECT_EQ(Ask("Note", {"OK"}, c.Level), 0);
+    const std::vector<std::string> expected =
+        c.Sound ? std::vector<std::string>{c.Sound} : std::vector<std::string>{};
+    EXPECT_EQ(Player.Calls, expected) << MessageLevelCaption(c.Level);
+  }
+}
+
+// With text selected in the memo, Ctrl+C there copies the selection, as a Linux user expects.
+TEST_F(TMsgDlgTest, CtrlCInTheMemoCopiesItsSelection) {
+  std::string copied;
+  bool selectable = false;
+  const TDialogDriver driver([&](TfMsgDlg& dialog) {
+    selectable = dialog.MemoMsg->textInteractionFlags() & Qt::TextSelectableByMouse;
+    QTextCursor cursor(dialog.MemoMsg->document());
+    cursor.setPosition(7);
+    cursor.setPosition(10, QTextCursor::KeepAnchor);
+    dialog.MemoMsg->setTextCursor(cursor);
+    QApplication::clipboard()->clear();
+    QTest::keyClick(dialog.MemoMsg, Qt::Key_C, Qt::ControlModifier);
+    copied = QApplication::clipboard()->text().toStdString();
+    Answer(0)(dialog);
+  });
+  Ask("Cannot open %1", {"OK"}, mlError, false, {"a.txt"});
+  EXPECT_TRUE(selectable);
+  EXPECT_EQ(copied, "ope");
+}
+
 } // namespace
