@@ -561,28 +561,28 @@ void TfMsgDlg::hideEvent(QHideEvent* Event) {
 std::int32_t ShowQueuedMessage(const std::string& Text, const TArrayOfString& Params, bool Retry,
                                TMessageLevel Level, const TArrayOfString& Buttons,
                                std::uint16_t TimeOut) {
-  std::vector<TIgnore>& list = MessageList();
-  std::optional<std::int32_t> reused;
   if (AnswerMode() == amReuse)
-    reused = FindReusableAnswer(Retry, Level, Text);
-  if (!reused)
-    list.push_back({Level, Retry, ufSingle, Text, Params, NoAnswer, Buttons, LocalNow(), TimeOut});
-  if (reused)
-    return *reused;
-  if (AnswerMode() == amNeverShow || FormVisible(OpenDialog) || OpenDialog || !CanShowDialog())
+    if (const std::optional<std::int32_t> reused = FindReusableAnswer(Retry, Level, Text))
+      return *reused;
+  std::vector<TIgnore>& list = MessageList();
+  list.push_back({Level, Retry, ufSingle, Text, Params, NoAnswer, Buttons, LocalNow(), TimeOut});
+  // A report from inside the modal run (a timer, another event) waits in the list for the open
+  // dialog to reach it.
+  if (AnswerMode() == amNeverShow || OpenDialog || !CanShowDialog())
     return NoAnswer;
   const std::size_t own = list.size() - 1;
 
   PlayLevelSound(Level);
   auto dialog = std::make_unique<TfMsgDlg>();
   OpenDialog = dialog.get();
+  const std::unique_ptr<TfMsgDlg*, void (*)(TfMsgDlg**)> closed(
+      &OpenDialog, [](TfMsgDlg** Open) { *Open = nullptr; });
   dialog->SetBackground(baGradient);
   dialog->RestartCountdown();
   dialog->ShowMessage(own);
   dialog->CenterForm();
   dialog->Timer1.SetEnabled(true);
   dialog->exec();
-  OpenDialog = nullptr;
   dialog.reset();
   // The caller's own entry, not the one shown last: the dialog may have moved on to another.
   return MessageList().size() > own ? MessageList()[own].Answer : NoAnswer;
