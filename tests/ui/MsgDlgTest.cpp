@@ -467,4 +467,30 @@ TEST_F(TMsgDlgTest, CtrlCInTheMemoCopiesItsSelection) {
   EXPECT_EQ(copied, "ope");
 }
 
+// The template passes through the dictionary before its parameters are filled in; system error
+// texts, which begin with "Error Code", do not.
+TEST_F(TMsgDlgTest, TranslatesTheTemplateUnlessItIsASystemErrorText) {
+  static const auto Marked = [](std::string_view Text) { return "[" + std::string(Text) + "]"; };
+  const TTranslateHook previous = SetTranslateHook(+Marked);
+  const struct {
+    const char* Template;
+    const char* Shown;
+  } cases[] = {
+      {"Cannot read %1", "[Cannot read 'x']"},
+      {"Error Code 2 - No such file or directory\n%1",
+       "Error Code 2 - No such file or directory\n'x'"},
+      {"error Code %1", "[error Code 'x']"},
+  };
+  for (const auto& c : cases) {
+    std::string shown;
+    const TDialogDriver driver([&](TfMsgDlg& dialog) {
+      shown = dialog.MemoMsg->toPlainText().toStdString();
+      Answer(0)(dialog);
+    });
+    Ask(c.Template, {"OK"}, mlError, false, {"x"});
+    EXPECT_EQ(shown, c.Shown) << c.Template;
+  }
+  SetTranslateHook(previous);
+}
+
 } // namespace
