@@ -4,7 +4,7 @@
 #include "ui/uDBitmap.h"
 #include "ui/uDButton.h"
 #include "ui/uDesktopColors.h"
-#include "ui/uMsgBox.h"
+#include "ui/uMsgDlg.h"
 
 namespace {
 
@@ -12,13 +12,13 @@ namespace {
 constexpr TModule Modules[] = {
     // System colours from the application palette, for everything drawn from here on.
     {InstallDesktopColors, RemoveDesktopColors},
-    // The dialog of every report; installing it shows what was reported during start-up, before
-    // the main form appears.
-    {InstallMessageBox, RemoveMessageBox},
     // The buttons' 3-D and frame colours, from the desktop's colours, and their press and release
     // sounds.
     {InitializeButtonColors, nullptr},
     {InstallButtonSounds, RemoveButtonSounds},
+    // The dialog of every report, drawn with the buttons' colours; installing it shows what was
+    // reported during start-up, before the main form appears. Its list is freed at the end.
+    {InstallMsgDlg, RemoveMsgDlg},
     // The bitmap layer keeps its background texture until the application goes.
     {nullptr, FinalizeDBitmap},
 };

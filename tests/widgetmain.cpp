@@ -5,7 +5,7 @@
 
 #include "app/uWidgetStartup.h"
 #include "support/FrameworkEnvironment.h"
-#include "ui/uMsgBox.h"
+#include "ui/uMsgDlg.h"
 
 #include <gtest/gtest.h>
 
@@ -30,12 +30,12 @@ void QuietOffscreenNotes(QtMsgType Type, const QMessageLogContext& Context, cons
 }
 
 // Starts the widget layer as the program does, after the core. Tests install the dialogs they
-// need, so the message box it installs is taken away again: a report answers at once.
+// need, so the message dialog it installs is taken away again: a report answers at once.
 class TWidgetFrameworkEnvironment : public testing::Environment {
  public:
   void SetUp() override {
     InitializeWidgetFramework();
-    RemoveMessageBox();
+    RemoveMsgDlg();
   }
   void TearDown() override { FinalizeWidgetFramework(); }
 };
