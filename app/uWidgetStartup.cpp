@@ -4,6 +4,7 @@
 #include "ui/uDBitmap.h"
 #include "ui/uDButton.h"
 #include "ui/uDesktopColors.h"
+#include "ui/uGetInt.h"
 #include "ui/uMsgBox.h"
 
 namespace {
@@ -19,6 +20,8 @@ constexpr TModule Modules[] = {
     // sounds.
     {InitializeButtonColors, nullptr},
     {InstallButtonSounds, RemoveButtonSounds},
+    // The bitmap's JPEG quality question goes to the integer dialog, freed at shut-down.
+    {InstallGetNumber, RemoveGetNumber},
     // The bitmap layer keeps its background texture until the application goes.
     {nullptr, FinalizeDBitmap},
 };
