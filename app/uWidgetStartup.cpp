@@ -6,6 +6,7 @@
 #include "ui/uDesktopColors.h"
 #include "ui/uGetInt.h"
 #include "ui/uMsgBox.h"
+#include "ui/uScreen.h"
 
 namespace {
 
@@ -22,6 +23,9 @@ constexpr TModule Modules[] = {
     {InstallButtonSounds, RemoveButtonSounds},
     // The bitmap's JPEG quality question goes to the integer dialog, freed at shut-down.
     {InstallGetNumber, RemoveGetNumber},
+    // The display modes (XRandR on X11) and the mode switch of full-screen forms; a mode the
+    // program changed is put back at shut-down, at exit and on a fatal signal.
+    {InitializeScreen, FinalizeScreen},
     // The bitmap layer keeps its background texture until the application goes.
     {nullptr, FinalizeDBitmap},
 };
