@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QTest>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -201,6 +202,8 @@ TEST_F(TScreenX11, AFullScreenFormWithChangeModeSwitchesAndGoesBack) {
   form.SetChangeMode(true);
   form.SetFullScreen(true);
   EXPECT_EQ(Server.Shown(), "800x600 on 800x600");
+  // The form covers the monitor in its new size once Qt has heard of it.
+  QTRY_COMPARE(form.geometry(), QRect(0, 0, 800, 600));
   form.SetFullScreen(false);
   EXPECT_EQ(Server.Shown(), "1280x1024 on 1280x1024");
   form.SetFullScreen(true);
@@ -209,6 +212,7 @@ TEST_F(TScreenX11, AFullScreenFormWithChangeModeSwitchesAndGoesBack) {
   form.SetChangeMode(false);
   EXPECT_EQ(Server.Shown(), "1280x1024 on 1280x1024");
   EXPECT_TRUE(form.FullScreen());
+  QTRY_COMPARE(form.geometry(), QRect(0, 0, 1280, 1024));
 }
 
 TEST_F(TScreenX11, AProcessThatEndsPutsTheModeBack) {
