@@ -16,7 +16,9 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -179,6 +181,29 @@ TEST_F(TScreenX11, ListsTheServersModesAndKeepsTheirRatesInTheRegistry) {
   EXPECT_EQ(state.StartMode.Width, 1280);
   EXPECT_EQ(state.StartMode.Height, 1024);
   EXPECT_EQ(state.StartMode.Bits, 32);
+}
+
+TEST_F(TScreenX11, AnotherDriverKeyBringsUpTheDriverForm) {
+  {
+    TRegistry registry(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(registry.OpenKey(DisplayDriverKey(4), true));
+    ASSERT_TRUE(registry.WriteString("DriverDesc", "Second card"));
+  }
+  QStringList lines;
+  QTimer::singleShot(0, [&lines] {
+    auto* form = qobject_cast<TfScreen*>(QApplication::activeModalWidget());
+    ASSERT_NE(form, nullptr);
+    for (int i = 0; i < form->ComboBoxDriver->count(); ++i)
+      lines << form->ComboBoxDriver->itemText(i);
+    form->accept(); // the first line, selected from the start
+  });
+  ReadScreenModes();
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_TRUE(lines[0].startsWith(QString::fromStdString("0: " + Server.OutputName() + " (")))
+      << lines[0].toStdString();
+  EXPECT_EQ(lines[1], "4: Second card");
+  EXPECT_EQ(ScreenState().DriverIndex, 0);
+  EXPECT_EQ(ScreenState().Modes[0].RefreshRate, 75) << "the rates of the chosen driver's keys";
 }
 
 TEST_F(TScreenX11, SwitchesToAnAddedModeAndBack) {
