@@ -70,8 +70,9 @@ struct TCrtcState {
 
 class TXRandRModes final : public TDisplayModes {
  public:
-  TXRandRModes(Display* Connection, std::string Name)
-      : Display_(Connection), Name_(std::move(Name)), Root_(DefaultRootWindow(Connection)) {
+  TXRandRModes(Display* Connection, std::string Name, bool HasPrimary)
+      : Display_(Connection), Name_(std::move(Name)), Root_(DefaultRootWindow(Connection)),
+        HasPrimary_(HasPrimary) {
     int count = 0;
     const int depth = DefaultDepth(Connection, DefaultScreen(Connection));
     if (XPixmapFormatValues* formats = XListPixmapFormats(Connection, &count)) {
@@ -91,13 +92,16 @@ class TXRandRModes final : public TDisplayModes {
 
   // Reads the output, its CRTC and its modes; false when there is no output showing anything.
   bool Refresh() {
+    // An output or mode that goes away meanwhile makes an error, not the end of the program.
+    const TErrorTrap trap;
     Modes_.clear();
     Crtc_ = 0;
     XRRScreenResources* resources = XRRGetScreenResourcesCurrent(Display_, Root_);
     if (!resources)
       return false;
     ConfigTime_ = resources->configTimestamp;
-    RROutput primary = XRRGetOutputPrimary(Display_, Root_);
+    // The primary output is known from XRandR 1.3 on.
+    const RROutput primary = HasPrimary_ ? XRRGetOutputPrimary(Display_, Root_) : 0;
     std::vector<RROutput> candidates;
     if (primary)
       candidates.push_back(primary);
@@ -317,6 +321,7 @@ class TXRandRModes final : public TDisplayModes {
   Display* Display_;
   std::string Name_;
   Window Root_;
+  bool HasPrimary_;
   int Bits_ = 0;
   Time ConfigTime_ = 0;
   RROutput Output_ = 0;
@@ -351,6 +356,6 @@ std::unique_ptr<TDisplayModes> CreateXRandRModes(const char* DisplayName) {
     XCloseDisplay(connection);
     return nullptr;
   }
-  auto modes = std::make_unique<TXRandRModes>(connection, DisplayName ? DisplayName : "");
-  return modes;
+  return std::make_unique<TXRandRModes>(connection, DisplayName ? DisplayName : "",
+                                        major > 1 || minor >= 3);
 }
