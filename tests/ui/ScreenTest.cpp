@@ -497,3 +497,37 @@ TEST_F(TScreenModes, FullScreenFormsSwitchThroughTheInstalledHook) {
   EXPECT_EQ(Text(Changes[3]), "1280x1024x32/60");
   EXPECT_TRUE(Reports.empty());
 }
+
+TEST_F(TScreenModes, AStoredOrMarkedDriverThatWasNotFoundIsNotTaken) {
+  std::vector<TDisplaySetting> settings = CommonModes;
+  settings.push_back({641, 600, 8, 60}); // a marker height that names no driver key
+  Platform(settings, {1280, 1024, 32, 60});
+  Driver(0, "First");
+  Driver(2, "Second");
+  SetMainIni(std::make_unique<TDIniFile>(testing::TempDir() + "screen-unknown.ini"));
+  MainIni()->WriteNum("Monitor", "ActualDriver", 5);
+  bool asked = false;
+  QTimer::singleShot(0, [&asked] {
+    auto* form = qobject_cast<TfScreen*>(QApplication::activeModalWidget());
+    ASSERT_NE(form, nullptr);
+    asked = true;
+    form->accept();
+  });
+  ReadScreenModes();
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(ScreenState().DriverIndex, 0);
+  EXPECT_EQ(MainIni()->ReadNum("Monitor", "ActualDriver", -1), 0);
+  SetMainIni(nullptr);
+}
+
+TEST_F(TScreenModes, LeavingFullScreenInTheStartModeSwitchesNothing) {
+  Platform(CommonModes, {1280, 1024, 32, 60});
+  Driver(0, "Fake");
+  TDForm form;
+  form.FullScreenMode = {1280, 1024, 32, 0};
+  form.SetChangeMode(true);
+  form.SetFullScreen(true);
+  ASSERT_EQ(Changes.size(), 1U);
+  form.SetFullScreen(false);
+  EXPECT_EQ(Changes.size(), 1U) << "the display shows the start-up mode already";
+}
