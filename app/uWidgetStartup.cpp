@@ -4,7 +4,9 @@
 #include "ui/uDBitmap.h"
 #include "ui/uDButton.h"
 #include "ui/uDesktopColors.h"
+#include "ui/uGetInt.h"
 #include "ui/uMsgDlg.h"
+#include "ui/uScreen.h"
 
 namespace {
 
@@ -19,6 +21,11 @@ constexpr TModule Modules[] = {
     // The dialog of every report, drawn with the buttons' colours; installing it shows what was
     // reported during start-up, before the main form appears. Its list is freed at the end.
     {InstallMsgDlg, RemoveMsgDlg},
+    // The bitmap's JPEG quality question goes to the integer dialog, freed at shut-down.
+    {InstallGetNumber, RemoveGetNumber},
+    // The display modes (XRandR on X11) and the mode switch of full-screen forms; a mode the
+    // program changed is put back at shut-down, at exit and on a fatal signal.
+    {InitializeScreen, FinalizeScreen},
     // The bitmap layer keeps its background texture until the application goes.
     {nullptr, FinalizeDBitmap},
 };

@@ -199,10 +199,18 @@ void TDForm::ApplyFullScreen(bool On) {
     if (ChangeMode_)
       SwitchDisplayTo(FullScreenMode);
     setWindowState(windowState() | Qt::WindowFullScreen);
-    if (const QScreen* screen = NearestScreen(frameGeometry()))
+    if (QScreen* screen = NearestScreen(frameGeometry())) {
       setGeometry(screen->geometry());
+      // A display mode switched now, or later by ChangeMode, reaches Qt as a new size of the
+      // monitor: the form keeps covering it.
+      ScreenSize_ = connect(screen, &QScreen::geometryChanged, this, [this](const QRect& Bounds) {
+        if (FullScreen_)
+          setGeometry(Bounds);
+      });
+    }
     UpdateBackBitmap(false);
   } else {
+    disconnect(ScreenSize_);
     if (ChangeMode_)
       RestoreDisplayMode();
     setWindowState(windowState() & ~Qt::WindowFullScreen);

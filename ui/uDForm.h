@@ -201,4 +201,5 @@ class TDForm : public QDialog {
   std::uint32_t SavedFPUMask_ = FPUMaskAll;
   QByteArray SavedPlacement_; // the placement before full screen, while valid
   bool PlacementValid_ = false;
+  QMetaObject::Connection ScreenSize_; // follows the monitor's size while in full screen
 };
