@@ -1,6 +1,7 @@
 #include "expr/uIdentifierAt.h"
 
 #include "expr/uDParser.h"
+#include "expr/uInputFormat.h"
 #include "text/uLatin1.h"
 #include "text/uOutputFormat.h"
 
@@ -19,13 +20,7 @@ std::optional<TIdentifierAt> IdentifierAt(std::string_view Text, int Cursor, boo
   // The scanner alone decides, token by token from the start, so that letters inside a number
   // ("0x1f", "2e5") are never taken for a name.
   TDParser parser(Text.substr(0, static_cast<std::size_t>(Cursor)));
-  if (UseWinFormat) {
-    parser.DecimalSeparator = LocaleSeparatorLatin1(DecimalSep);
-    parser.ThousandSeparator = LocaleSeparatorLatin1(ThousandSep);
-  } else {
-    parser.DecimalSeparator = ".";
-    parser.ThousandSeparator = ",";
-  }
+  UseInputSeparators(parser, UseWinFormat);
   TTokenKind last = tkNone;
   std::string_view lastText;
   int lastEnd = 0;

@@ -26,18 +26,22 @@ std::int64_t ReadScaled(std::string_view Line, bool UseWinFormat, TParserMessage
 
 } // namespace
 
+void UseInputSeparators(TDParser& Parser, bool UseWinFormat) {
+  if (UseWinFormat) {
+    Parser.DecimalSeparator = LocaleSeparatorLatin1(DecimalSep);
+    Parser.ThousandSeparator = LocaleSeparatorLatin1(ThousandSep);
+  } else {
+    Parser.DecimalSeparator = ".";
+    Parser.ThousandSeparator = ",";
+  }
+}
+
 long double StrToValE(std::string_view Line, bool UseWinFormat, TParserMessages* Messages,
                       long double MinVal, long double DefVal, long double MaxVal) {
   // The parser is declared first so that it is destroyed last: its end checks then report into
   // the caller's list, but no longer into a temporary list, which is gone by then.
   TDParser parser(Line);
-  if (UseWinFormat) {
-    parser.DecimalSeparator = LocaleSeparatorLatin1(DecimalSep);
-    parser.ThousandSeparator = LocaleSeparatorLatin1(ThousandSep);
-  } else {
-    parser.DecimalSeparator = ".";
-    parser.ThousandSeparator = ",";
-  }
+  UseInputSeparators(parser, UseWinFormat);
   if (Messages) {
     parser.Messages = Messages;
     return parser.ReadValue(MinVal, DefVal, MaxVal);

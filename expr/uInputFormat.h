@@ -13,7 +13,12 @@
 #include <cstdint>
 #include <string_view>
 
+class TDParser;
 class TParserMessages;
+
+// Gives Parser the separators the value input reads with: the locale's (as Latin-1) when
+// UseWinFormat, else "." and ",".
+void UseInputSeparators(TDParser& Parser, bool UseWinFormat);
 
 long double StrToValE(std::string_view Line, bool UseWinFormat, TParserMessages* Messages,
                       long double MinVal, long double DefVal, long double MaxVal);

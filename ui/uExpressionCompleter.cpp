@@ -20,16 +20,6 @@ constexpr int VisibleRows = 8;
 // The widest the list grows; longer descriptions are cut with an ellipsis.
 constexpr int MaxPopupWidth = 520;
 
-// Runs F at the edge of the event loop: an exception becomes the exception box.
-template <class F>
-void Guarded(F&& f) {
-  try {
-    f();
-  } catch (const std::exception& error) {
-    ShowExceptionBox(error);
-  }
-}
-
 // The field's text as the reader reads it: one Latin-1 character for each UTF-16 unit, so that
 // indexes agree with the field's.
 std::string Latin1Text(const QLineEdit* Edit) {

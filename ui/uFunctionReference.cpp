@@ -27,15 +27,6 @@ constexpr int FunctionRole = Qt::UserRole;
 // Functions Page Up and Page Down move over from the search box.
 constexpr int PageStep = 10;
 
-template <class F>
-void Guarded(F&& f) {
-  try {
-    f();
-  } catch (const std::exception& error) {
-    ShowExceptionBox(error);
-  }
-}
-
 QString Text(const std::string& Utf8) {
   return QString::fromStdString(Utf8);
 }

@@ -108,16 +108,6 @@ TDLabel* MakeLabel(QWidget* Parent, const char* Name, const char* Caption, QRect
   return label;
 }
 
-// Runs a handler at the edge of the event loop: what it raises goes to the exception box.
-template <class THandler>
-void Guarded(THandler&& Handler) noexcept {
-  try {
-    Handler();
-  } catch (const std::exception& e) {
-    ShowExceptionBox(e);
-  }
-}
-
 } // namespace
 
 std::int64_t TickMilliseconds() noexcept {
