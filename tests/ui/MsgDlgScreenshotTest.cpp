@@ -3,6 +3,7 @@
 // (tests/report/screenshots/msgdlg.png) for developers and reviewers.
 
 #include "report/uMsg.h"
+#include "support/ModalDriver.h"
 #include "ui/uDButton.h"
 #include "ui/uMsgDlg.h"
 
@@ -21,26 +22,8 @@
 
 namespace {
 
-// Runs Act on the dialog as soon as it is on screen, from inside its modal run, once.
-class TDialogDriver {
- public:
-  explicit TDialogDriver(std::function<void(TfMsgDlg&)> Act) : Act_(std::move(Act)) {
-    QObject::connect(&Poll_, &QTimer::timeout, &Poll_, [this] { Poll(); });
-    Poll_.start(0);
-  }
-
- private:
-  void Poll() {
-    auto* dialog = qobject_cast<TfMsgDlg*>(QApplication::activeModalWidget());
-    if (!dialog || !dialog->isVisible())
-      return;
-    Poll_.stop();
-    Act_(*dialog);
-  }
-
-  std::function<void(TfMsgDlg&)> Act_;
-  QTimer Poll_;
-};
+// Runs Act on the message dialog as soon as it is on screen, once.
+using TDialogDriver = TModalDriver<TfMsgDlg>;
 
 TEST(MsgDlgScreenshot, ShowsTheSecondOfThreeEntries) {
   const std::filesystem::path shot = std::filesystem::path(SCREENSHOT_DIR) / "msgdlg.png";

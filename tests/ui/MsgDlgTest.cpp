@@ -1,6 +1,7 @@
 #include "report/uMsg.h"
 #include "sound/SoundTestSupport.h"
 #include "support/FakeClock.h"
+#include "support/ModalDriver.h"
 #include "text/uTranslate.h"
 #include "ui/uDButton.h"
 #include "ui/uDEdit.h"
@@ -26,30 +27,8 @@
 
 namespace {
 
-// Runs Act on the dialog as soon as it is on screen, from inside its modal run, once.
-class TDialogDriver {
- public:
-  explicit TDialogDriver(std::function<void(TfMsgDlg&)> Act) : Act_(std::move(Act)) {
-    QObject::connect(&Poll_, &QTimer::timeout, &Poll_, [this] { Poll(); });
-    Poll_.start(0);
-  }
-
-  bool Acted() const noexcept { return Acted_; }
-
- private:
-  void Poll() {
-    auto* dialog = qobject_cast<TfMsgDlg*>(QApplication::activeModalWidget());
-    if (!dialog || !dialog->isVisible())
-      return;
-    Poll_.stop();
-    Acted_ = true;
-    Act_(*dialog);
-  }
-
-  std::function<void(TfMsgDlg&)> Act_;
-  QTimer Poll_;
-  bool Acted_ = false;
-};
+// Runs Act on the message dialog as soon as it is on screen, once.
+using TDialogDriver = TModalDriver<TfMsgDlg>;
 
 void Send(QWidget* Widget, QEvent::Type Type, int Key, Qt::KeyboardModifiers Modifiers = {}) {
   QKeyEvent event(Type, Key, Modifiers);
